@@ -1,0 +1,74 @@
+#include "CommandFactory.h"
+
+#include "protocol/Opcodes.h"
+#include "protocol/SimpleCommand.h"
+
+SimpleCommand* CommandFactory::softReset() {
+    return new SimpleCommand(Opcode::SoftReset);
+}
+
+SimpleCommand* CommandFactory::getVersion() {
+    return new SimpleCommand(Opcode::GetVersion);
+}
+
+SimpleCommand* CommandFactory::getCopyright() {
+    return new SimpleCommand(Opcode::GetCopyright);
+}
+
+SimpleCommand* CommandFactory::getParams() {
+    return new SimpleCommand(Opcode::GetParams);
+}
+
+SimpleCommand* CommandFactory::saveParamsToFlash() {
+    return new SimpleCommand(Opcode::SaveParamsToFlash);
+}
+
+SimpleCommand* CommandFactory::loadParamsFromFlash() {
+    return new SimpleCommand(Opcode::LoadParamsFromFlash);
+}
+
+SimpleCommand* CommandFactory::loadDefaults() {
+    return new SimpleCommand(Opcode::LoadDefaults);
+}
+
+SimpleCommand* CommandFactory::eraseFlashContent() {
+    return new SimpleCommand(Opcode::EraseFlashContent);
+}
+
+SimpleCommand* CommandFactory::calibration3(const QByteArray& calibrationData) {
+    auto* command = new SimpleCommand(Opcode::Calibration3);
+    command->appendPayload(calibrationData);
+    return command;
+}
+
+SimpleCommand* CommandFactory::getFilterAB() {
+    return new SimpleCommand(Opcode::GetFilterAB);
+}
+
+SimpleCommand* CommandFactory::storeClear() {
+    return new SimpleCommand(Opcode::StoreClear);
+}
+
+SimpleCommand* CommandFactory::headerGetParams() {
+    return new SimpleCommand(Opcode::HeaderGetParams);
+}
+
+SimpleCommand* CommandFactory::updateIsReady() {
+    return new SimpleCommand(Opcode::UpdateIsReady);
+}
+
+SimpleCommand* CommandFactory::updatePerform() {
+    return new SimpleCommand(Opcode::UpdatePerform);
+}
+
+SimpleCommand* CommandFactory::getZoneFilterA() {
+    return new SimpleCommand(Opcode::GetZoneFilterA);
+}
+
+SimpleCommand* CommandFactory::getZoneFilterB() {
+    return new SimpleCommand(Opcode::GetZoneFilterB);
+}
+
+SimpleCommand* CommandFactory::getTrackerParams() {
+    return new SimpleCommand(Opcode::GetTrackerParams);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+
+class SimpleCommand;
+
+// Builders of the controller's plain requests. Each returns a new command without a
+// parent; the caller queues it with DeviceEventDispatcher::queueCommand, which deletes
+// it after sending.
+class CommandFactory {
+public:
+    static SimpleCommand* softReset();
+    static SimpleCommand* getVersion();
+    static SimpleCommand* getCopyright();
+    static SimpleCommand* getParams();
+    static SimpleCommand* saveParamsToFlash();
+    static SimpleCommand* loadParamsFromFlash();
+    static SimpleCommand* loadDefaults();
+    static SimpleCommand* eraseFlashContent();
+    // Opcode 14 followed by the calibration bytes as given.
+    static SimpleCommand* calibration3(const QByteArray& calibrationData);
+    static SimpleCommand* getFilterAB();
+    static SimpleCommand* storeClear();
+    static SimpleCommand* headerGetParams();
+    static SimpleCommand* updateIsReady();
+    static SimpleCommand* updatePerform();
+    static SimpleCommand* getZoneFilterA();
+    static SimpleCommand* getZoneFilterB();
+    static SimpleCommand* getTrackerParams();
+};

@@ -1,0 +1,16 @@
+#include "DeviceStateMutator.h"
+
+namespace {
+constexpr int kBlockHeaderBytes = 2;  // frame byte and response code
+}
+
+void DeviceStateMutator::setPreviousResponse(const QByteArray& block) {
+    m_previous = block;
+    m_working = block;
+}
+
+QByteArray DeviceStateMutator::protected_execute(unsigned char opcode) {
+    QByteArray bytes = m_working.mid(kBlockHeaderBytes);
+    bytes.prepend(static_cast<char>(opcode));
+    return bytes;
+}
