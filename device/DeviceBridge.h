@@ -38,6 +38,6 @@ public:
     QList<DeviceUsbVidPid> updateVidPidList() const;
 
 private:
-    QMap<QString, DeviceKind*> m_kinds;
+    QMap<QString, QPointer<DeviceKind>> m_kinds;
     QPointer<DeviceKind> m_current;
 };

@@ -147,7 +147,7 @@ public slots:
     void checkNewDataArrived();
 
 private:
-    void routePacket(const QByteArray& packet);
+    void routePacket(const QByteArray& packet, int fullSize);
     void connectTimers();
     void followProvider(DeviceIoDataProvider* provider);
 
