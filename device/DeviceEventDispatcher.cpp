@@ -336,6 +336,9 @@ void DeviceEventDispatcher::checkNewDataArrived() {
         }
         return;
     }
+    if (!reports.isEmpty()) {
+        adoptDeviceKindOf(provider.data());
+    }
     const int fullSize = provider->responseSize();
     for (QByteArray report : reports) {
         while (!report.isEmpty()) {
@@ -343,6 +346,26 @@ void DeviceEventDispatcher::checkNewDataArrived() {
             packet.remove(0, kReportIdBytes);
             routePacket(packet, fullSize);
         }
+    }
+}
+
+void DeviceEventDispatcher::adoptDeviceKindOf(const DeviceIoDataProvider* provider) {
+    const DeviceInfoData* info = provider->info();
+    if (m_bridge->currentDevice() != nullptr || info == nullptr) {
+        return;
+    }
+    const DeviceUsbVidPid pair(static_cast<int>(info->vendorId), static_cast<int>(info->productId));
+    if (pair == m_lastAdoptedPair) {
+        return;  // already searched for; no kind owns it
+    }
+    m_lastAdoptedPair = pair;
+    const QString name = m_bridge->nameFromVidPid(pair.vid, pair.pid);
+    if (!name.isEmpty()) {
+        m_bridge->setCurrentDeviceKind(name);
+        TLOG_INFO(QStringLiteral("%1,%2 is found to be linked to %3.")
+                      .arg(pair.vid)
+                      .arg(pair.pid)
+                      .arg(name));
     }
 }
 

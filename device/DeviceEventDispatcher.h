@@ -36,6 +36,9 @@ class QEventLoop;
 //    nullptr; callers skip (an incoming packet is then logged as unknown and dropped).
 //  - setDeviceIoDataProvider() with a name never registered keeps the current provider,
 //    logs a warning and returns nullptr.
+//  - A replayed log names its device only through its information line; when packets
+//    arrive while no kind is current and the provider's information names a pair that
+//    a kind owns, that kind becomes current, so replayed packets reach the delegates.
 //  - checkNewVidPid() waits for the device in a local event loop; a call that arrives
 //    while it waits returns at once. StopCommunication() ends the wait.
 //
@@ -148,6 +151,7 @@ public slots:
 
 private:
     void routePacket(const QByteArray& packet, int fullSize);
+    void adoptDeviceKindOf(const DeviceIoDataProvider* provider);
     void connectTimers();
     void followProvider(DeviceIoDataProvider* provider);
 
@@ -165,6 +169,7 @@ private:
     QList<DeviceUsbVidPid> m_vidPidList;
     int m_vidPidIndex = 0;
     QPointer<DeviceResponseDelegate> m_lastDelegate;
+    DeviceUsbVidPid m_lastAdoptedPair{-1, -1};
     bool m_waitingForDevice = false;
     bool m_communicationStopped = false;
     QEventLoop* m_waitLoop = nullptr;
