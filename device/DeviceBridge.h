@@ -6,9 +6,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "device/DeviceKind.h"
 #include "device/DeviceUsbVidPid.h"
-
-class DeviceKind;
 
 // Registry of the device kinds and of the one that is current (null until a device is
 // recognised). Owned by the dispatcher. The device layer knows no concrete kind: the

@@ -10,13 +10,13 @@
 
 #include <memory>
 
+#include "device/DeviceCommand.h"
+#include "device/DeviceIoDataProvider.h"
+#include "device/DeviceResponseDelegate.h"
 #include "device/DeviceUsbVidPid.h"
 
 class DeviceBridge;
-class DeviceCommand;
-class DeviceIoDataProvider;
 class DeviceKind;
-class DeviceResponseDelegate;
 class QEventLoop;
 
 // The hub between the pages and the device. It keeps the registry of I/O providers and
