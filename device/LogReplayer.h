@@ -13,7 +13,9 @@
 // " Hex Data: ") is returned by getData() once the replay has run longer than the
 // line's recorded milliseconds, at most one entry per call; other stamped lines are
 // emitted through message() at their time; a "[D]" line holding the "DID" text form
-// sets info(). Once the log is exhausted isCompleted() turns true and the file closes.
+// sets info(). The poll after the last entry finds the log exhausted: isCompleted()
+// turns true and the file closes (never in the same poll that hands over a report, so
+// the dispatcher, which drops the reports of the completing poll, loses none).
 //
 // Line format read: tag in characters 0..2, "{" at 3, the elapsed milliseconds
 // right-aligned in characters 4..23, "}" at 24. Records may end in "\r\n\n" or

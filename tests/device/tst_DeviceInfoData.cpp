@@ -6,15 +6,6 @@ class tst_DeviceInfoData : public QObject {
     Q_OBJECT
 
 private slots:
-    void newRecordIsEmpty() {
-        const DeviceInfoData info;
-        QCOMPARE(info.vendorId + info.productId + info.inputLength + info.outputLength +
-                     info.bufferSize + info.reserved1 + info.reserved2 + info.reserved3,
-                 0u);
-        QVERIFY(info.versionText.isEmpty());
-        QVERIFY(info.manufacturer.isEmpty());
-    }
-
     void textFormOfALiveDevice() {
         DeviceInfoData info;
         info.vendorId = 0x25C8;

@@ -447,15 +447,6 @@ private slots:
         QCOMPARE(m_provider->scannedInfo()->vendorId, 0x25C8u);
         QCOMPARE(m_hid->enumerateCalls, m_hid->freeCalls);
     }
-
-    void reconnectReopensTheSamePair() {
-        openDevice();
-        QVERIFY(m_provider->reconnect());
-        QCOMPARE(m_hid->openHandles, 1);
-        QCOMPARE(m_provider->info()->vendorId, 0x25C8u);
-        m_hid->detach();
-        QVERIFY(!m_provider->reconnect());
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_HidApiIoDataProvider)
