@@ -38,4 +38,7 @@ public:
     virtual DeviceCommand* updateRequest30() const = 0;
     virtual DeviceCommand* getZoneFilterA() const = 0;
     virtual DeviceCommand* getZoneFilterB() const = 0;
+    // A set-parameters command over a copy of a current-parameters block the controller
+    // sent (previous), ready for the writers.
+    virtual DeviceCommand* setParams(QByteArray previous) const = 0;
 };

@@ -1,5 +1,7 @@
 #include "PomelarCommandFactory.h"
 
+#include "protocol/CommandFactory.h"
+#include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/Opcodes.h"
 #include "protocol/SimpleCommand.h"
 
@@ -101,4 +103,8 @@ DeviceCommand* PomelarCommandFactory::getZoneFilterA() const {
 
 DeviceCommand* PomelarCommandFactory::getZoneFilterB() const {
     return new SimpleCommand(Opcode::GetZoneFilterB);
+}
+
+DeviceCommand* PomelarCommandFactory::setParams(QByteArray previous) const {
+    return CommandFactory::setParams(previous);
 }

@@ -30,4 +30,5 @@ public:
     DeviceCommand* updateRequest30() const override;
     DeviceCommand* getZoneFilterA() const override;
     DeviceCommand* getZoneFilterB() const override;
+    DeviceCommand* setParams(QByteArray previous) const override;
 };

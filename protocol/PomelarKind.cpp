@@ -1,6 +1,7 @@
 #include "PomelarKind.h"
 
 #include "protocol/PomelarCommandFactory.h"
+#include "protocol/ResponseDelegateCurrentParameters.h"
 
 PomelarKind::PomelarKind(QObject* parent) : DeviceKind(parent) {
     setObjectName(QStringLiteral("PomelarKind"));
@@ -21,9 +22,9 @@ void PomelarKind::registerDelegates() {
     //   ResponseDelegateTrackerParams, ResponseDelegateZoneFilterAB,
     //   ResponseDelegateOutputDiagnostics, ResponseDelegateScanArea,
     //   ResponseDelegateFirmwareUpdate
-    // e.g. registerResponseDelegate(new ResponseDelegateCurrentParameters(this));
     // Routing does not depend on this order (packets go to the first delegate, by name,
     // that understands them); the order only fixes the registry log.
+    registerResponseDelegate(new ResponseDelegateCurrentParameters(this));
 }
 
 void PomelarKind::createCommandFactory() {

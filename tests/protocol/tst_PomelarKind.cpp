@@ -6,6 +6,7 @@
 #include "device/DeviceBridge.h"
 #include "device/DeviceCommand.h"
 #include "device/DeviceEventDispatcher.h"
+#include "device/DeviceResponseDelegate.h"
 #include "protocol/PomelarCommandFactory.h"
 #include "protocol/PomelarKind.h"
 
@@ -84,6 +85,11 @@ private slots:
             << KindBuilder(&F::getZoneFilterA) << QByteArray::fromHex("21");
         QTest::addRow("getZoneFilterB")
             << KindBuilder(&F::getZoneFilterB) << QByteArray::fromHex("22");
+        // A received block (frame byte, response code 3, data) travels without its first
+        // two bytes behind opcode 4.
+        QTest::addRow("setParams") << KindBuilder([](const F& f) {
+            return f.setParams(QByteArray::fromHex("0703aabbcc"));
+        }) << QByteArray::fromHex("04aabbcc");
     }
     void builderBytes() {
         QFETCH(KindBuilder, build);
@@ -93,6 +99,19 @@ private slots:
         QVERIFY(command != nullptr);
         QVERIFY(command->parent() == nullptr);
         QCOMPARE(command->execute(), bytes);
+    }
+
+    void currentParametersPacketReachesItsDelegate() {
+        DeviceEventDispatcher dispatcher;
+        dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
+        QVERIFY(dispatcher.setDeviceKind(0x25C8, 0x14));
+        DeviceResponseDelegate* parameters = dispatcher.responseDelegate("CurrentParameters");
+        QVERIFY(parameters != nullptr);
+        QByteArray packet(60, '\0');
+        packet[1] = 3;
+        QCOMPARE(dispatcher.findResponseDelegate(packet), parameters);
+        packet[1] = 0x7E;
+        QCOMPARE(dispatcher.findResponseDelegate(packet), nullptr);
     }
 
     void secondFactoryReplacesTheFirst() {
