@@ -41,4 +41,10 @@ public:
     // A set-parameters command over a copy of a current-parameters block the controller
     // sent (previous), ready for the writers.
     virtual DeviceCommand* setParams(QByteArray previous) const = 0;
+    // A firmware-update request (header set or item set) over a copy of a firmware-update
+    // answer the controller sent (previous), ready for the writers.
+    virtual DeviceCommand* firmwareUpdateCommand(QByteArray previous) const = 0;
+    // The same, built only when the connected controller's parameter version admits
+    // request 22 (asked once, remembered when admitted); null otherwise.
+    virtual DeviceCommand* guardedFirmwareUpdateCommand(QByteArray previous) const = 0;
 };

@@ -1,6 +1,7 @@
 #include "CommandFactory.h"
 
 #include "protocol/CommandSetCurrentParameters.h"
+#include "protocol/commandsetfirmareupdate.h"
 #include "protocol/Opcodes.h"
 #include "protocol/SimpleCommand.h"
 
@@ -76,6 +77,12 @@ SimpleCommand* CommandFactory::getTrackerParams() {
 
 CommandSetCurrentParameters* CommandFactory::setParams(const QByteArray& previous) {
     auto* command = new CommandSetCurrentParameters();
+    command->setPreviousResponse(previous);
+    return command;
+}
+
+commandsetfirmareupdate* CommandFactory::firmwareUpdateCommand(const QByteArray& previous) {
+    auto* command = new commandsetfirmareupdate();
     command->setPreviousResponse(previous);
     return command;
 }

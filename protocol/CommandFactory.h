@@ -4,6 +4,7 @@
 
 class CommandSetCurrentParameters;
 class SimpleCommand;
+class commandsetfirmareupdate;
 
 // Builders of the controller's plain requests. Each returns a new command without a
 // parent; the caller queues it with DeviceEventDispatcher::queueCommand, which deletes
@@ -31,4 +32,7 @@ public:
     // Set-parameters (opcode 4) built from `previous`, normally a copy of the
     // "CurrentParameters" delegate's block; edit it through its writers, then queue it.
     static CommandSetCurrentParameters* setParams(const QByteArray& previous);
+    // Header set (22) or item set (24) built from `previous`, normally a copy of the
+    // "FirmwareUpdate" delegate's last answer; write it through its writers, then queue it.
+    static commandsetfirmareupdate* firmwareUpdateCommand(const QByteArray& previous);
 };

@@ -3,6 +3,9 @@
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/Opcodes.h"
+#include "protocol/ParameterFieldSupport.h"
+#include "protocol/deviceparamMinVersion.h"
+#include "protocol/commandsetfirmareupdate.h"
 #include "protocol/SimpleCommand.h"
 
 namespace {
@@ -107,4 +110,17 @@ DeviceCommand* PomelarCommandFactory::getZoneFilterB() const {
 
 DeviceCommand* PomelarCommandFactory::setParams(QByteArray previous) const {
     return CommandFactory::setParams(previous);
+}
+
+DeviceCommand* PomelarCommandFactory::firmwareUpdateCommand(QByteArray previous) const {
+    return CommandFactory::firmwareUpdateCommand(previous);
+}
+
+DeviceCommand* PomelarCommandFactory::guardedFirmwareUpdateCommand(QByteArray previous) const {
+    // The version table is asked with the request code as the field offset.
+    if (!ParameterFieldSupport::isSupported(deviceparamMinVersion::kCurrentParametersSet,
+                                            Opcode::HeaderSetParams, 0)) {
+        return nullptr;
+    }
+    return CommandFactory::firmwareUpdateCommand(previous);
 }

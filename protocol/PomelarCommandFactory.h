@@ -31,4 +31,6 @@ public:
     DeviceCommand* getZoneFilterA() const override;
     DeviceCommand* getZoneFilterB() const override;
     DeviceCommand* setParams(QByteArray previous) const override;
+    DeviceCommand* firmwareUpdateCommand(QByteArray previous) const override;
+    DeviceCommand* guardedFirmwareUpdateCommand(QByteArray previous) const override;
 };

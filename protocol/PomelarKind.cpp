@@ -2,6 +2,7 @@
 
 #include "protocol/PomelarCommandFactory.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/ResponseDelegateFirmwareUpdate.h"
 
 PomelarKind::PomelarKind(QObject* parent) : DeviceKind(parent) {
     setObjectName(QStringLiteral("PomelarKind"));
@@ -25,6 +26,7 @@ void PomelarKind::registerDelegates() {
     // Routing does not depend on this order (packets go to the first delegate, by name,
     // that understands them); the order only fixes the registry log.
     registerResponseDelegate(new ResponseDelegateCurrentParameters(this));
+    registerResponseDelegate(new ResponseDelegateFirmwareUpdate(this));
 }
 
 void PomelarKind::createCommandFactory() {
