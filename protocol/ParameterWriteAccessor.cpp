@@ -1,5 +1,8 @@
 #include "ParameterWriteAccessor.h"
 
+#include "device/DeviceEventDispatcher.h"
+#include "device/DeviceInfoData.h"
+#include "device/DeviceIoDataProvider.h"
 #include "logging/LogMacros.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/ParameterVersion.h"
@@ -12,7 +15,14 @@ constexpr int kLowByteMask = 0xFF;
 }
 
 int ParameterWriteAccessor::expectedBlockLength() const {
-    return kBlockSize;
+    // A full answer is the provider's input report without its report id; before the
+    // provider knows its device, the USB controller's size.
+    const DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
+    const DeviceInfoData* info = provider ? provider->info() : nullptr;
+    if (!info || info->inputLength <= 1) {
+        return kBlockSize;
+    }
+    return static_cast<int>(info->inputLength) - 1;
 }
 
 bool ParameterWriteAccessor::prepareWrite(ParameterField field, quint8 stamp) {
