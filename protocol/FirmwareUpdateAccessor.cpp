@@ -2,12 +2,12 @@
 
 #include "protocol/FirmwareInformation.h"
 #include "protocol/FirmwareUpdateLayout.h"
+#include "protocol/PacketBytes.h"
 
 namespace L = FirmwareUpdateLayout;
 
 namespace {
 constexpr int kResponseCodeOffset = 1;
-constexpr int kBitsPerByte = 8;
 constexpr int kHexBase = 16;
 }  // namespace
 
@@ -122,21 +122,13 @@ bool FirmwareUpdateAccessor::isUpdatePerformAccepted() const {
 }
 
 quint8 FirmwareUpdateAccessor::firmwareByte(int offset) const {
-    const QByteArray& block = firmwareBlock();
-    if (offset < 0 || offset >= block.size()) {
-        return 0;
-    }
-    return static_cast<quint8>(block.at(offset));
+    return PacketBytes::byteAt(firmwareBlock(), offset);
 }
 
 quint16 FirmwareUpdateAccessor::firmwareU16(int offset) const {
-    return static_cast<quint16>(firmwareByte(offset) | (firmwareByte(offset + 1) << kBitsPerByte));
+    return PacketBytes::u16LeAt(firmwareBlock(), offset);
 }
 
 quint32 FirmwareUpdateAccessor::firmwareU32(int offset) const {
-    quint32 value = 0;
-    for (int i = L::kU32Size - 1; i >= 0; --i) {
-        value = (value << kBitsPerByte) | firmwareByte(offset + i);
-    }
-    return value;
+    return PacketBytes::u32LeAt(firmwareBlock(), offset);
 }

@@ -31,6 +31,10 @@ public:
     DeviceCommand* getZoneFilterA() const override;
     DeviceCommand* getZoneFilterB() const override;
     DeviceCommand* setParams(QByteArray previous) const override;
+    DeviceCommand* setFilterAB(QByteArray previous) const override;
+    DeviceCommand* setTrackerParams(QByteArray previous) const override;
+    DeviceCommand* setZoneFilterA(QByteArray values) const override;
+    DeviceCommand* setZoneFilterB(QByteArray values) const override;
     DeviceCommand* firmwareUpdateCommand(QByteArray previous) const override;
     DeviceCommand* guardedFirmwareUpdateCommand(QByteArray previous) const override;
 };
