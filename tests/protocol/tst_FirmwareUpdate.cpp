@@ -3,13 +3,10 @@
 #include <memory>
 
 #include "LogSpy.h"
-#include "device/DeviceBridge.h"
-#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/PomelarCommandFactory.h"
-#include "protocol/PomelarKind.h"
 #include "protocol/ResponseDelegateFirmwareUpdate.h"
 #include "protocol/commandsetfirmareupdate.h"
 
@@ -381,17 +378,6 @@ private slots:
             factory.guardedFirmwareUpdateCommand(packet(kHeaderGet)));
         QCOMPARE(command != nullptr, admitted);
         QCOMPARE(asked, (QList<QList<int>>{{2, 22, 0}}));
-    }
-
-    void ourKindRoutesFirmwareAnswersToTheDelegate() {
-        DeviceEventDispatcher dispatcher;
-        dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
-        QVERIFY(dispatcher.setDeviceKind(0x25C8, 0x0014));
-        DeviceKind* kind = dispatcher.deviceBridge()->currentDevice();
-        DeviceResponseDelegate* delegate = kind->delegateByName(QStringLiteral("FirmwareUpdate"));
-        QVERIFY(qobject_cast<ResponseDelegateFirmwareUpdate*>(delegate) != nullptr);
-        QCOMPARE(kind->delegateByData(packet(kHeaderGet)), delegate);
-        QCOMPARE(kind->delegateByData(packet("001d01")), delegate);
     }
 };
 

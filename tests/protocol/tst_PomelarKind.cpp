@@ -140,6 +140,9 @@ private slots:
         QTest::addRow("scan area B") << 13 << "ScanArea";
         QTest::addRow("untracked finger") << 18 << "UntrackedFinger";
         QTest::addRow("filter") << 21 << "FilterAB";
+        QTest::addRow("store clear") << 22 << "FirmwareUpdate";
+        QTest::addRow("header get") << 25 << "FirmwareUpdate";
+        QTest::addRow("update perform") << 29 << "FirmwareUpdate";
         QTest::addRow("zone filter A") << 35 << "ZoneFilterAB";
         QTest::addRow("zone filter B") << 36 << "ZoneFilterAB";
         QTest::addRow("tracker") << 37 << "TrackerParams";
@@ -177,7 +180,7 @@ private slots:
         QCOMPARE(registered,
                  (QStringList{"CurrentParameters", "ProcessedEdge", "ProcessedScan",
                               "VersionAndCopyright", "UntrackedFinger", "FilterAB", "TrackerParams",
-                              "ZoneFilterAB", "OutputDiagnostics", "ScanArea"}));
+                              "ZoneFilterAB", "OutputDiagnostics", "ScanArea", "FirmwareUpdate"}));
         for (const QString& name : registered) {
             QCOMPARE(kind.delegateByName(name)->parent(), &kind);
         }
