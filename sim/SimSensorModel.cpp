@@ -18,6 +18,10 @@ constexpr double kDiagWeakLevel = kDiagNominalLevel * kWeakWireShare;
 // Measured finger positions jitter by this many sensor units per count of noise.
 constexpr double kFingerJitterPerNoise = 4.0;
 constexpr int kByteMax = 255;
+// Sensors have 24 or 40 wires per array; other counts are kept within what a report and
+// the host's 40 x 40 grids can carry.
+constexpr int kMinWires = 2;
+constexpr int kMaxWires = 40;
 
 }  // namespace
 
@@ -25,8 +29,18 @@ SimSensorModel::SimSensorModel() : m_random(1u) {}
 
 void SimSensorModel::configure(const SimScenario& scenario) {
     m_random.seed(scenario.seed);
-    m_wiresA = scenario.wiresA;
-    m_wiresB = scenario.wiresB;
+    auto wiresOf = [](int wires, const char* name) {
+        const int bounded = qBound(kMinWires, wires, kMaxWires);
+        if (bounded != wires) {
+            TLOG_WARNING(QStringLiteral("Simulated array %1 cannot have %2 wires, using %3")
+                             .arg(QLatin1String(name))
+                             .arg(wires)
+                             .arg(bounded));
+        }
+        return bounded;
+    };
+    m_wiresA = wiresOf(scenario.wiresA, "A");
+    m_wiresB = wiresOf(scenario.wiresB, "B");
     m_noise = scenario.noise;
     m_touchStrength = scenario.touchStrength;
     auto wireOrNone = [](int wire, int wires, const char* name) {

@@ -423,6 +423,22 @@ private slots:
         QCOMPARE(streamed > 0, countA + countB > 0);
     }
 
+    void impossibleWireCountsAreBounded() {
+        SimScenario scenario = streamingScenario();
+        scenario.wiresA = 0;
+        scenario.wiresB = 100;
+        VirtualController controller(scenario);
+        SimTestHost host(&controller);
+        QVERIFY(host.open());
+        writeByte(host, kMonitor1, 0xA8);
+        writeByte(host, kMonitor2, 0x80);
+        QTRY_VERIFY(host.count(kCodeEdgeA) >= 1 && host.count(kCodeEdgeB) >= 1 &&
+                    host.count(kCodeScanA) >= 3 && host.count(kCodeScanAreaA) >= 3);
+        QCOMPARE(int(blockByte(host.last(kCodeEdgeA), 4)), 1);
+        QCOMPARE(int(blockByte(host.last(kCodeEdgeB), 4)), 39);
+        QCOMPARE(int(blockByte(host.withCode(kCodeScanA).at(2), 2)), 0);
+    }
+
     void firstEdgeReportByteForByte() {
         SimScenario scenario = streamingScenario();
         VirtualController controller(scenario);
