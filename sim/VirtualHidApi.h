@@ -29,7 +29,9 @@
 //    padded with zeros. Returns 61 (the output report length), or -1 when the handle is
 //    dead or unknown or the report is malformed.
 //
-// The controller is not owned; if it is destroyed, the bus reads as empty.
+// The controller is not owned; if it is destroyed, the bus reads as empty. Installing it:
+//   VirtualController board(scenario);
+//   HidApiIoDataProvider provider(std::make_shared<VirtualHidApi>(&board));
 class VirtualHidApi : public HidApi {
 public:
     static constexpr int kInputQueueCapacity = 64;

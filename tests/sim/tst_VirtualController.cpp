@@ -5,7 +5,7 @@
 
 namespace {
 
-// Opcodes and response codes, as the layout tables give them.
+// Opcodes and response codes of the controller's protocol.
 constexpr quint8 kSoftReset = 1;
 constexpr quint8 kGetVersion = 2;
 constexpr quint8 kGetCopyright = 3;
