@@ -83,9 +83,10 @@ private:
             std::make_shared<VirtualHidApi>(m_controller.get()));
         m_dispatcher = std::make_unique<DeviceEventDispatcher>();
         auto* kind = new PomelarKind(m_dispatcher->deviceBridge());
-        m_parameters = new ResponseDelegateCurrentParameters(kind);
+        m_parameters = qobject_cast<ResponseDelegateCurrentParameters*>(
+            kind->delegateByName(QStringLiteral("CurrentParameters")));
+        QVERIFY(m_parameters != nullptr);
         m_recorder = new RecordingDelegate(kind);
-        kind->registerResponseDelegate(m_parameters);
         kind->registerResponseDelegate(m_recorder);
         m_dispatcher->registerDeviceKind(kind);
         m_dispatcher->registerDeviceIoDataProvider(m_provider.get());
