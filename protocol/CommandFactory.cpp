@@ -1,5 +1,6 @@
 #include "CommandFactory.h"
 
+#include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/Opcodes.h"
 #include "protocol/SimpleCommand.h"
 
@@ -71,4 +72,10 @@ SimpleCommand* CommandFactory::getZoneFilterB() {
 
 SimpleCommand* CommandFactory::getTrackerParams() {
     return new SimpleCommand(Opcode::GetTrackerParams);
+}
+
+CommandSetCurrentParameters* CommandFactory::setParams(const QByteArray& previous) {
+    auto* command = new CommandSetCurrentParameters();
+    command->setPreviousResponse(previous);
+    return command;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+class CommandSetCurrentParameters;
 class SimpleCommand;
 
 // Builders of the controller's plain requests. Each returns a new command without a
@@ -27,4 +28,7 @@ public:
     static SimpleCommand* getZoneFilterA();
     static SimpleCommand* getZoneFilterB();
     static SimpleCommand* getTrackerParams();
+    // Set-parameters (opcode 4) built from `previous`, normally a copy of the
+    // "CurrentParameters" delegate's block; edit it through its writers, then queue it.
+    static CommandSetCurrentParameters* setParams(const QByteArray& previous);
 };

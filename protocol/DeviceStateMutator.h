@@ -18,10 +18,15 @@ public:
 
     // The copy that writer accessors edit in place.
     virtual QByteArray& workingCopy() { return m_working; }
+    const QByteArray& workingCopy() const { return m_working; }
+
+    // Most command bytes one packet carries: the opcode and 58 payload bytes.
+    static constexpr int kMaxCommandBytes = 59;
 
 protected:
     // The opcode followed by the working copy without its first two bytes. A block
-    // shorter than two bytes yields the opcode alone.
+    // shorter than two bytes yields the opcode alone; a block longer than a packet is cut
+    // to kMaxCommandBytes (with a warning), as the report cannot carry more.
     virtual QByteArray protected_execute(unsigned char opcode);
 
 private:

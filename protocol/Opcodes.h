@@ -20,8 +20,13 @@ constexpr int StoreIsClear = 21;
 constexpr int HeaderSetParams = 22;
 constexpr int HeaderGetParams = 23;
 constexpr int ItemSetParams = 24;
+constexpr int ItemGetParams = 25;
 constexpr int UpdateIsReady = 26;
 constexpr int UpdatePerform = 27;
+// Requests of the update sub-protocol that only the device kind's factory offers.
+constexpr int UpdateRequest28 = 28;
+constexpr int UpdateRequest29 = 29;
+constexpr int UpdateRequest30 = 30;
 constexpr int SetZoneFilterA = 31;
 constexpr int SetZoneFilterB = 32;
 constexpr int GetZoneFilterA = 33;

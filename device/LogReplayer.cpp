@@ -1,0 +1,193 @@
+#include "LogReplayer.h"
+
+#include "logging/LogMacros.h"
+
+namespace {
+const QString kProviderName = QStringLiteral("LogReplayer");
+const QString kDataTag = QStringLiteral("[D]");
+const QString kDeviceInfoMarker = QStringLiteral("DID");
+const QString kReceivedMarker = QStringLiteral("getData");
+const QString kHexMarker = QStringLiteral(" Hex Data: ");
+
+// "<tag>{<20 characters of elapsed ms>}" at the start of every record.
+constexpr int kStampOpen = 3;
+constexpr int kStampDigits = 20;
+constexpr int kStampClose = kStampOpen + kStampDigits + 1;
+constexpr int kHexPairLength = 2;
+constexpr int kHexBase = 16;
+
+int hexDigit(QChar c) {
+    const ushort u = c.unicode();
+    if (u >= '0' && u <= '9') {
+        return u - '0';
+    }
+    if (u >= 'a' && u <= 'f') {
+        return u - 'a' + 10;
+    }
+    if (u >= 'A' && u <= 'F') {
+        return u - 'A' + 10;
+    }
+    return -1;
+}
+}  // namespace
+
+LogReplayer::LogReplayer(QObject* parent) : DeviceIoDataProvider(parent) {}
+
+LogReplayer::~LogReplayer() {
+    m_stream.setDevice(nullptr);
+    m_file.close();
+}
+
+QString LogReplayer::name() const {
+    return kProviderName;
+}
+
+bool LogReplayer::deviceConnect(const QString& path, int, int) {
+    close();
+    m_fileName = path;
+    m_info.reset();
+    if (path.isEmpty() || !QFile::exists(path)) {
+        TLOG_WARNING(QStringLiteral("Replay log %1 does not exist.").arg(path));
+        return false;
+    }
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        TLOG_WARNING(QStringLiteral("Replay log %1 cannot be read.").arg(path));
+        return false;
+    }
+    m_stream.setDevice(&m_file);
+    m_stream.resetStatus();
+    m_clock.start();
+    return m_stream.status() == QTextStream::Ok;
+}
+
+bool LogReplayer::close() {
+    m_completed = false;
+    m_clock.invalidate();
+    m_stream.setDevice(nullptr);
+    m_file.close();
+    resetEntries();
+    return true;
+}
+
+bool LogReplayer::reconnect() {
+    close();
+    return deviceConnect(m_fileName, 0, 0);
+}
+
+const DeviceInfoData* LogReplayer::info() const {
+    return m_info.has_value() ? &m_info.value() : nullptr;
+}
+
+qint64 LogReplayer::replayElapsedMs() const {
+    return m_clock.isValid() ? m_clock.elapsed() : -1;
+}
+
+QList<QByteArray> LogReplayer::getData() {
+    if (!m_file.isOpen()) {
+        return {};
+    }
+    if (m_entryKind == EntryKind::None) {
+        // Start of the replay, after an information line, or after the last entry.
+        if (m_stream.atEnd()) {
+            finish();
+            return {};
+        }
+        readNextEntry();
+        classifyEntry();
+        return {};
+    }
+    const qint64 elapsed = replayElapsedMs();
+    if (elapsed < 0 || elapsed <= m_pendingTimestamp) {
+        return {};
+    }
+    decodeData();
+    if (m_entryKind == EntryKind::Other) {
+        emit message(m_entryLine);
+    }
+    // Completion waits for the next call: the dispatcher drops the reports of the call
+    // that reports completion, and this one may carry the log's last report.
+    readNextEntry();
+    classifyEntry();
+    return {m_decoded};
+}
+
+void LogReplayer::readNextEntry() {
+    m_pendingLine.clear();
+    while (!m_stream.atEnd()) {
+        const QString line = m_stream.readLine();
+        if (line.size() <= kStampClose || line.at(kStampOpen) != QChar('{') ||
+            line.at(kStampClose) != QChar('}')) {
+            continue;
+        }
+        bool ok = false;
+        const qint64 stamp = line.mid(kStampOpen + 1, kStampDigits).trimmed().toLongLong(&ok);
+        if (!ok) {
+            continue;
+        }
+        m_pendingLine = line;
+        m_pendingTimestamp = stamp;
+        return;
+    }
+}
+
+void LogReplayer::classifyEntry() {
+    m_entryKind = EntryKind::None;
+    m_entryLine.clear();
+    if (m_pendingLine.isEmpty()) {
+        return;
+    }
+    const bool dataTag = m_pendingLine.startsWith(kDataTag);
+    if (dataTag && m_pendingLine.contains(kDeviceInfoMarker)) {
+        m_info = DeviceInfoData::fromText(m_pendingLine);
+        if (!m_info.has_value()) {
+            TLOG_WARNING(QStringLiteral("Unreadable device information: %1").arg(m_pendingLine));
+        }
+        return;
+    }
+    m_entryKind =
+        (dataTag && m_pendingLine.contains(kReceivedMarker)) ? EntryKind::Data : EntryKind::Other;
+    m_entryLine = m_pendingLine;
+}
+
+void LogReplayer::decodeData() {
+    m_decoded.clear();
+    if (m_entryKind != EntryKind::Data) {
+        return;
+    }
+    const int marker = m_entryLine.indexOf(kHexMarker);
+    if (marker < 0) {
+        return;
+    }
+    // Trailing blanks (a stray "\r" of a foreign line end) are not data.
+    const QString hex = m_entryLine.mid(marker + kHexMarker.size()).trimmed();
+    bool malformed = false;
+    for (int i = 0; i + kHexPairLength <= hex.size(); i += kHexPairLength) {
+        const int high = hexDigit(hex.at(i));
+        const int low = hexDigit(hex.at(i + 1));
+        if (high < 0 || low < 0) {
+            malformed = true;
+            m_decoded.append('\0');
+            continue;
+        }
+        m_decoded.append(static_cast<char>(high * kHexBase + low));
+    }
+    if (malformed || hex.size() % kHexPairLength != 0) {
+        TLOG_WARNING(QStringLiteral("Malformed hex data in replayed line: %1").arg(m_entryLine));
+    }
+}
+
+void LogReplayer::finish() {
+    m_completed = true;
+    m_clock.invalidate();
+    m_stream.setDevice(nullptr);
+    m_file.close();
+}
+
+void LogReplayer::resetEntries() {
+    m_pendingTimestamp = 0;
+    m_pendingLine.clear();
+    m_entryKind = EntryKind::None;
+    m_entryLine.clear();
+    m_decoded.clear();
+}

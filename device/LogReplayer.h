@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextStream>
+
+#include <optional>
+
+#include "device/DeviceIoDataProvider.h"
+
+// A provider that plays back a log written by this tool's logger instead of reading a
+// device. Each recorded incoming report ("[D]" line of the HID provider's getData with
+// " Hex Data: ") is returned by getData() once the replay has run longer than the
+// line's recorded milliseconds, at most one entry per call; other stamped lines are
+// emitted through message() at their time; a "[D]" line holding the "DID" text form
+// sets info(). The poll after the last entry finds the log exhausted: isCompleted()
+// turns true and the file closes (never in the same poll that hands over a report, so
+// the dispatcher, which drops the reports of the completing poll, loses none).
+//
+// Line format read: tag in characters 0..2, "{" at 3, the elapsed milliseconds
+// right-aligned in characters 4..23, "}" at 24. Records may end in "\r\n\n" or
+// "\r\n\r\n"; the signature text may be that of any compiler. Lines without a valid
+// stamp are skipped, a hex pair that does not parse gives a zero byte.
+class LogReplayer : public DeviceIoDataProvider {
+    Q_OBJECT
+public:
+    explicit LogReplayer(QObject* parent = nullptr);
+    ~LogReplayer() override;
+
+    QString name() const override;
+    bool isDevicePresent() override { return true; }
+    bool isWatchDogNeeded() const override { return false; }
+    bool isReadFromDevice() const override { return false; }
+    bool isCompleted() const override { return m_completed; }
+    bool isRescanSuspended() override { return m_rescanSuspended; }
+    void setRescanSuspended(bool suspended) override { m_rescanSuspended = suspended; }
+    // Opens the log named path (vid and pid are ignored) and starts the replay clock.
+    // False when the file does not exist or cannot be read.
+    bool deviceConnect(const QString& path, int vid, int pid) override;
+    // Clears the completed flag, stops the clock and closes the log. Always true.
+    bool close() override;
+    bool reconnect() override;
+    bool rescan() override { return true; }
+    bool setRescanInterval(int) override { return false; }
+    QList<QByteArray> getData() override;
+    void sendData(QByteArray) override {}
+    // The information line read from the log, or nullptr before one was read.
+    const DeviceInfoData* info() const override;
+    const DeviceInfoData* scannedInfo() const override { return info(); }
+    QMap<int, DeviceInfoData> deviceMap() const override { return {}; }
+
+signals:
+    // A stamped line that is neither received data nor device information, at its time.
+    void message(QString s);
+
+protected:
+    // Milliseconds since the replay started, or -1 while no replay runs. Tests override
+    // it to drive the replay clock by hand.
+    virtual qint64 replayElapsedMs() const;
+
+private:
+    enum class EntryKind { None, Data, Other };
+
+    void readNextEntry();
+    void classifyEntry();
+    void decodeData();
+    void finish();
+    void resetEntries();
+
+    QFile m_file;
+    QTextStream m_stream;
+    QString m_fileName;
+    QElapsedTimer m_clock;
+    bool m_completed = false;
+    bool m_rescanSuspended = false;
+    qint64 m_pendingTimestamp = 0;
+    QString m_pendingLine;
+    EntryKind m_entryKind = EntryKind::None;
+    QString m_entryLine;
+    QByteArray m_decoded;
+    std::optional<DeviceInfoData> m_info;
+};

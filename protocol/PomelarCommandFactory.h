@@ -1,0 +1,34 @@
+#pragma once
+
+#include "device/DeviceCommandFactory.h"
+
+// Builds our controller's requests; every builder returns a new SimpleCommand without
+// a parent (opcodes in Opcodes.h). The same operations of the static CommandFactory
+// produce the same bytes.
+class PomelarCommandFactory : public DeviceCommandFactory {
+public:
+    DeviceCommand* softReset() const override;
+    DeviceCommand* getVersion() const override;
+    DeviceCommand* getCopyright() const override;
+    DeviceCommand* getParams() const override;
+    DeviceCommand* saveParamsToFlash() const override;
+    DeviceCommand* loadParamsFromFlash() const override;
+    DeviceCommand* loadDefaults() const override;
+    DeviceCommand* eraseFlashContent() const override;
+    DeviceCommand* calibration3(QByteArray calibrationData) const override;
+    DeviceCommand* getFilterAB() const override;
+    DeviceCommand* getTrackerParams() const override;
+    DeviceCommand* storeClear() const override;
+    DeviceCommand* storeIsClear() const override;
+    DeviceCommand* headerGetParams() const override;
+    DeviceCommand* itemSetParams(QByteArray payload) const override;
+    DeviceCommand* itemGetParams() const override;
+    DeviceCommand* updateIsReady() const override;
+    DeviceCommand* updatePerform() const override;
+    DeviceCommand* updateRequest29() const override;
+    DeviceCommand* updateRequest28(QByteArray payload) const override;
+    DeviceCommand* updateRequest30() const override;
+    DeviceCommand* getZoneFilterA() const override;
+    DeviceCommand* getZoneFilterB() const override;
+    DeviceCommand* setParams(QByteArray previous) const override;
+};

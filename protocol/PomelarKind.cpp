@@ -1,0 +1,32 @@
+#include "PomelarKind.h"
+
+#include "protocol/PomelarCommandFactory.h"
+#include "protocol/ResponseDelegateCurrentParameters.h"
+
+PomelarKind::PomelarKind(QObject* parent) : DeviceKind(parent) {
+    setObjectName(QStringLiteral("PomelarKind"));
+    initialize();
+}
+
+void PomelarKind::registerVidPids() {
+    // The order is the order the first connection tries them in.
+    setUsbPidList({DeviceUsbVidPid(kOrvelloVid, kOrvelloPid),
+                   DeviceUsbVidPid(kSecondVid, kSecondPid), DeviceUsbVidPid(kThirdVid, kThirdPid)});
+}
+
+void PomelarKind::registerDelegates() {
+    // One line per delegate, each created with this kind as parent, in this order:
+    //   ResponseDelegateCurrentParameters, ResponseDelegateProcessedEdge,
+    //   ResponseDelegateProcessedScan, ResponseDelegateVersionAndCopyright,
+    //   ResponseDelegateUntrackedFinger, ResponseDelegateFilterAB,
+    //   ResponseDelegateTrackerParams, ResponseDelegateZoneFilterAB,
+    //   ResponseDelegateOutputDiagnostics, ResponseDelegateScanArea,
+    //   ResponseDelegateFirmwareUpdate
+    // Routing does not depend on this order (packets go to the first delegate, by name,
+    // that understands them); the order only fixes the registry log.
+    registerResponseDelegate(new ResponseDelegateCurrentParameters(this));
+}
+
+void PomelarKind::createCommandFactory() {
+    setCommandFactory(new PomelarCommandFactory());
+}

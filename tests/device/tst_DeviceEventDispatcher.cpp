@@ -1,0 +1,530 @@
+#include <QPointer>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+#include "FakeHidApi.h"
+#include "LogSpy.h"
+#include "ScriptedProvider.h"
+#include "TestDeviceKind.h"
+#include "device/DeviceBridge.h"
+#include "device/DeviceEventDispatcher.h"
+#include "device/HidApiIoDataProvider.h"
+
+namespace {
+using Pair = QPair<unsigned short, unsigned short>;
+
+// A 61-byte input report: report id 1, frame byte 0x11, response code, then `fill`.
+QByteArray report(quint8 code, quint8 fill = 0) {
+    QByteArray bytes(61, static_cast<char>(fill));
+    bytes[0] = 1;
+    bytes[1] = 0x11;
+    bytes[2] = static_cast<char>(code);
+    return bytes;
+}
+
+void deletePostedCommands() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+}  // namespace
+
+class tst_DeviceEventDispatcher : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<FakeHidApi> m_hid;
+    std::unique_ptr<HidApiIoDataProvider> m_hidProvider;
+    std::unique_ptr<ScriptedProvider> m_scripted;
+    std::unique_ptr<DeviceEventDispatcher> m_dispatcher;
+    TestDeviceKind* m_kind = nullptr;
+
+    void useHid() {
+        m_dispatcher->registerDeviceIoDataProvider(m_hidProvider.get());
+        QCOMPARE(m_dispatcher->setDeviceIoDataProvider(m_hidProvider->name()), m_hidProvider.get());
+    }
+    void useScripted() {
+        m_dispatcher->registerDeviceIoDataProvider(m_scripted.get());
+        QCOMPARE(m_dispatcher->setDeviceIoDataProvider(m_scripted->name()), m_scripted.get());
+    }
+    // Opens the HID device through the dispatcher, as the start-up wait does.
+    void connectHid(unsigned short vid = 0x25C8, unsigned short pid = 0x0014) {
+        useHid();
+        m_hid->attach(vid, pid);
+        for (int attempt = 0; attempt < 3 && !m_hidProvider->isOpen(); ++attempt) {
+            m_dispatcher->firstConnection();
+        }
+        QVERIFY(m_hidProvider->isOpen());
+        m_hid->writes.clear();
+    }
+
+private slots:
+    void init() {
+        m_hid = std::make_shared<FakeHidApi>();
+        m_hidProvider = std::make_unique<HidApiIoDataProvider>(m_hid);
+        m_scripted = std::make_unique<ScriptedProvider>();
+        m_dispatcher = std::make_unique<DeviceEventDispatcher>();
+        m_kind = new TestDeviceKind(m_dispatcher->deviceBridge());
+        m_dispatcher->registerDeviceKind(m_kind);
+    }
+    void cleanup() {
+        m_dispatcher.reset();
+        m_hidProvider.reset();
+        m_scripted.reset();
+        deletePostedCommands();
+    }
+
+    void startsIdleWithTheKnownPairs() {
+        QCOMPARE(m_dispatcher->state(), 0);
+        QVERIFY(!m_dispatcher->isCommandTimerActive());
+        QVERIFY(!m_dispatcher->isReceiverTimerActive());
+        QCOMPARE(m_dispatcher->queueTimeInterval(), 100);
+        QCOMPARE(m_dispatcher->responseTimeInterval(), 10);
+        QCOMPARE(m_dispatcher->vidPidRotation(),
+                 (QList<DeviceUsbVidPid>{{0x25C8, 0x14}, {0x102E, 0x14}, {0x14C8, 5}}));
+        QVERIFY(m_dispatcher->deviceBridge()->currentDevice() == nullptr);
+        QVERIFY(m_dispatcher->ioProvider() == nullptr);
+    }
+
+    void queuedCommandsLeaveOnePerTick() {
+        connectHid();
+        LogSpy log;
+        QPointer<TestCommand> first = new TestCommand(QByteArray::fromHex("05"));
+        QPointer<TestCommand> second = new TestCommand(QByteArray::fromHex("0203"));
+        QObject owner;
+        TestCommand owned(QByteArray::fromHex("13"), &owner);
+        m_dispatcher->queueCommand(first);
+        m_dispatcher->queueCommand(second);
+        m_dispatcher->queueCommand(&owned);
+        QCOMPARE(m_dispatcher->state(), 1);
+        QVERIFY(m_dispatcher->isCommandTimerActive());
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("State Changed from 0 to 1")),
+                 1);
+
+        m_dispatcher->processSingleCommand();
+        QVERIFY(m_dispatcher->isReceiverTimerActive());  // polling starts with the first send
+        m_dispatcher->processSingleCommand();
+        m_dispatcher->processSingleCommand();
+        QCOMPARE(m_hid->writes,
+                 (QList<QByteArray>{QByteArray::fromHex("010005") + QByteArray(58, 0),
+                                    QByteArray::fromHex("01010203") + QByteArray(57, 0),
+                                    QByteArray::fromHex("010213") + QByteArray(58, 0)}));
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("About to send 1 bytes")), 2);
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("About to send 2 bytes")), 1);
+        QCOMPARE(m_dispatcher->state(), 1);
+        QCOMPARE(m_dispatcher->queuedCommandCount(), 0);
+
+        m_dispatcher->processSingleCommand();
+        QCOMPARE(m_dispatcher->state(), 0);
+        QVERIFY(!m_dispatcher->isCommandTimerActive());
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("State Changed from 1 to 0")),
+                 1);
+        QCOMPARE(m_hid->writes.size(), 3);
+
+        // Commands without a parent die after sending; an owned one is left to its owner.
+        deletePostedCommands();
+        QVERIFY(first.isNull());
+        QVERIFY(second.isNull());
+        QCOMPARE(owned.executions, 1);
+    }
+
+    void commandTimerPacesTheQueue() {
+        connectHid();
+        m_dispatcher->setDefaultTimeIntervals(1, 1);
+        for (int i = 0; i < 3; ++i) {
+            m_dispatcher->queueCommand(new TestCommand(QByteArray(1, static_cast<char>(0x40 + i))));
+        }
+        QTRY_COMPARE(m_hid->writes.size(), 3);
+        QTRY_COMPARE(m_dispatcher->state(), 0);
+        QCOMPARE(m_hid->writes.at(2).left(3), QByteArray::fromHex("010242"));
+    }
+
+    void packetIndexWrapsAfter255() {
+        connectHid();
+        for (int i = 0; i < 257; ++i) {
+            m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+            m_dispatcher->processSingleCommand();
+        }
+        QCOMPARE(m_hid->writes.size(), 257);
+        QCOMPARE(m_hid->writes.at(0).left(3), QByteArray::fromHex("010005"));
+        QCOMPARE(m_hid->writes.at(255).left(3), QByteArray::fromHex("01ff05"));
+        QCOMPARE(m_hid->writes.at(256).left(3), QByteArray::fromHex("010005"));
+        QCOMPARE(m_dispatcher->packetIndex(), quint8(1));
+    }
+
+    void nullCommandIsRefused() {
+        LogSpy log;
+        m_dispatcher->queueCommand(nullptr);
+        QCOMPARE(m_dispatcher->queuedCommandCount(), 0);
+        QCOMPARE(m_dispatcher->state(), 0);
+        QCOMPARE(log.count(SillyLogger::Warning, QStringLiteral("A null command was not queued.")),
+                 1);
+    }
+
+    void commandDeletedWhileQueuedIsSkipped() {
+        connectHid();
+        auto* doomed = new TestCommand(QByteArray::fromHex("01"));
+        m_dispatcher->queueCommand(doomed);
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("02")));
+        delete doomed;
+        m_dispatcher->processSingleCommand();
+        QCOMPARE(m_hid->writes.size(), 1);
+        QCOMPARE(m_hid->writes.at(0).left(3), QByteArray::fromHex("010002"));
+    }
+
+    void packetsReachTheDelegateOfTheirCode_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("route");  // delegate per packet, "-" for none
+        QTest::addColumn<QList<int>>("packetSizes");
+        QTest::addColumn<int>("fullPackets");
+        QTest::addColumn<int>("incomplete");
+
+        QTest::addRow("code 3 goes to the name that sorts first")
+            << report(3) << QStringList{"Alpha"} << QList<int>{60} << 1 << 0;
+        QTest::addRow("code 2") << report(2) << QStringList{"Beta"} << QList<int>{60} << 1 << 0;
+        QTest::addRow("code 30 is unknown")
+            << report(30) << QStringList{"-"} << QList<int>{60} << 0 << 0;
+        QTest::addRow("122 bytes are two packets")
+            << report(1) + report(3) << QStringList{"Beta", "Alpha"} << QList<int>{60, 60} << 2
+            << 0;
+        // 61 + 9: the tail is delivered, after a warning, as a short packet.
+        QTest::addRow("70 bytes leave a 9-byte tail")
+            << report(3) + QByteArray::fromHex("01110200000000000a") << QStringList{"Alpha", "Beta"}
+            << QList<int>{60, 8} << 1 << 1;
+        QTest::addRow("one byte report")
+            << QByteArray::fromHex("01") << QStringList{"-"} << QList<int>{0} << 0 << 1;
+        QTest::addRow("short packet without code")
+            << QByteArray::fromHex("0111") << QStringList{"-"} << QList<int>{1} << 0 << 1;
+    }
+    void packetsReachTheDelegateOfTheirCode() {
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, route);
+        QFETCH(QList<int>, packetSizes);
+        QFETCH(int, fullPackets);
+        QFETCH(int, incomplete);
+        useScripted();
+        m_scripted->setPacketSize(61);
+        QVERIFY(m_dispatcher->setDeviceKind(0x25C8, 0x14));
+        QSignalSpy arrived(m_dispatcher.get(), &DeviceEventDispatcher::newDataArrived);
+        LogSpy log;
+        m_scripted->batches.append({input});
+        m_dispatcher->checkNewDataArrived();
+
+        QList<QByteArray> expectedPackets;
+        QByteArray rest = input;
+        for (int size : packetSizes) {
+            expectedPackets.append(rest.mid(1, size));
+            rest.remove(0, size + 1);
+        }
+        QMap<QString, QList<QByteArray>> expected;
+        int unknown = 0;
+        for (int i = 0; i < route.size(); ++i) {
+            if (route.at(i) == QLatin1String("-")) {
+                ++unknown;
+                QCOMPARE(log.count(SillyLogger::Warning,
+                                   QStringLiteral("Ignoring unknown device response %1 bytes:\nHex "
+                                                  "Data Follows:%2")
+                                       .arg(packetSizes.at(i))
+                                       .arg(QString::fromLatin1(expectedPackets.at(i).toHex()))),
+                         1);
+            } else {
+                expected[route.at(i)].append(expectedPackets.at(i));
+            }
+        }
+        for (const QString name : {"Alpha", "Beta", "Gamma"}) {
+            QCOMPARE(m_kind->delegate(name)->packets, expected.value(name));
+            QCOMPARE(m_kind->delegate(name)->hasData(), expected.contains(name));
+        }
+        QCOMPARE(log.countContaining(SillyLogger::Warning, QStringLiteral("Ignoring unknown")),
+                 unknown);
+        QCOMPARE(arrived.count(), fullPackets);
+        QCOMPARE(log.countContaining(SillyLogger::Warning, QStringLiteral("Incomplete packet")),
+                 incomplete);
+        QCOMPARE(m_dispatcher->lastDelegate() == nullptr, route.last() == QLatin1String("-"));
+        QCOMPARE(
+            log.count(SillyLogger::Information, QStringLiteral("Device Response Delegate found")),
+            route.size() - unknown);
+    }
+
+    void packetSize_data() {
+        QTest::addColumn<int>("inputLength");  // -1: no device information
+        QTest::addColumn<int>("reportSize");
+        QTest::addColumn<int>("packets");
+        QTest::addRow("no information: HID report size") << -1 << 122 << 2;
+        QTest::addRow("nonsensical size 0: HID report size") << 0 << 122 << 2;
+        QTest::addRow("recorded size 31") << 31 << 62 << 2;
+        QTest::addRow("recorded size 61") << 61 << 61 << 1;
+    }
+    void packetSize() {
+        QFETCH(int, inputLength);
+        QFETCH(int, reportSize);
+        QFETCH(int, packets);
+        useScripted();
+        if (inputLength >= 0) {
+            m_scripted->setPacketSize(static_cast<quint32>(inputLength));
+        }
+        QByteArray data(reportSize, '\x01');
+        int cut = 0;
+        while (!data.isEmpty() && cut <= reportSize) {
+            m_dispatcher->spliceChunk(data);
+            ++cut;
+        }
+        QCOMPARE(cut, packets);
+    }
+
+    void withoutCurrentKindLookupsGiveNull() {
+        useScripted();
+        m_scripted->setPacketSize(61);
+        QVERIFY(m_dispatcher->responseDelegate(QStringLiteral("Alpha")) == nullptr);
+        QVERIFY(m_dispatcher->findResponseDelegate(report(3).mid(1)) == nullptr);
+        LogSpy log;
+        m_scripted->batches.append({report(3)});
+        m_dispatcher->checkNewDataArrived();
+        QVERIFY(m_kind->delegate(QStringLiteral("Alpha"))->packets.isEmpty());
+        QCOMPARE(log.countContaining(SillyLogger::Warning, QStringLiteral("Ignoring unknown")), 1);
+
+        QVERIFY(m_dispatcher->setDeviceKind(0x14C8, 5));
+        QCOMPARE(m_dispatcher->responseDelegate(QStringLiteral("Alpha")),
+                 m_kind->delegateByName(QStringLiteral("Alpha")));
+        QVERIFY(!m_dispatcher->setDeviceKind(0x14C8, 6));
+        QVERIFY(m_dispatcher->responseDelegate(QStringLiteral("Alpha")) == nullptr);
+    }
+
+    void replayedDeviceInformationSelectsTheKind() {
+        useScripted();
+        DeviceInfoData info;
+        info.vendorId = 0x102E;
+        info.productId = 0x14;
+        info.inputLength = 61;
+        m_scripted->deviceInfo = info;
+        m_scripted->batches.append({report(3)});
+        m_dispatcher->checkNewDataArrived();
+        QCOMPARE(m_dispatcher->deviceBridge()->currentDevice(), m_kind);
+        QCOMPARE(m_kind->delegate(QStringLiteral("Alpha"))->packets.size(), 1);
+    }
+
+    void unregisteredProviderNameKeepsTheCurrentOne() {
+        useScripted();
+        LogSpy log;
+        QVERIFY(m_dispatcher->setDeviceIoDataProvider(QStringLiteral("Nonexistent")) == nullptr);
+        QCOMPARE(m_dispatcher->ioProvider(), m_scripted.get());
+        QCOMPARE(log.count(SillyLogger::Warning,
+                           QStringLiteral("No I/O provider is registered as Nonexistent, the "
+                                          "current one is kept.")),
+                 1);
+        QVERIFY(m_dispatcher->ioProvider(QStringLiteral("Nonexistent")) == nullptr);
+    }
+
+    void providerOfTheSameNameReplacesTheFirst() {
+        ScriptedProvider other;
+        m_dispatcher->registerDeviceIoDataProvider(m_scripted.get());
+        m_dispatcher->registerDeviceIoDataProvider(&other);
+        QCOMPARE(m_dispatcher->ioProvider(QStringLiteral("Scripted")), &other);
+        QCOMPARE(m_dispatcher->setDeviceIoDataProvider(QStringLiteral("Scripted")), &other);
+    }
+
+    void firstConnectionRotatesThroughTheKnownPairs() {
+        useHid();
+        LogSpy log;
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(!m_dispatcher->firstConnection());
+        }
+        QCOMPARE(m_hid->openAttempts,
+                 (QList<Pair>{{0x25C8, 0x14}, {0x102E, 0x14}, {0x14C8, 5}, {0x25C8, 0x14}}));
+        QCOMPARE(log.messages(SillyLogger::Information).filter(QStringLiteral("Trying")),
+                 (QStringList{QStringLiteral("Trying to connect to VID,PID 9672,20."),
+                              QStringLiteral("Trying to connect to VID,PID 4142,20."),
+                              QStringLiteral("Trying to connect to VID,PID 5320,5."),
+                              QStringLiteral("Trying to connect to VID,PID 9672,20.")}));
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("Attempt unsuccessful.")), 4);
+
+        QSignalSpy plugged(m_hidProvider.get(), &DeviceIoDataProvider::devicePlugged);
+        m_hid->attach(0x14C8, 5);
+        QVERIFY(!m_dispatcher->firstConnection());  // 0x102E
+        QVERIFY(m_dispatcher->firstConnection());   // 0x14C8
+        QCOMPARE(plugged.count(), 2);               // the provider's own and the dispatcher's
+        QCOMPARE(m_dispatcher->deviceBridge()->currentDevice(), m_kind);
+        QCOMPARE(log.count(SillyLogger::Information,
+                           QStringLiteral("5320,5 is found to be linked to TestKind.")),
+                 1);
+        QVERIFY(!m_dispatcher->isOrvelloVid());
+        QCOMPARE(m_dispatcher->vidPidRotation(), m_kind->vidPidList());
+    }
+
+    void pairThatNoKindOwnsKeepsTheConnection() {
+        DeviceEventDispatcher bare;
+        bare.registerDeviceIoDataProvider(m_hidProvider.get());
+        bare.setDeviceIoDataProvider(m_hidProvider->name());
+        QVERIFY(bare.vidPidRotation().isEmpty());
+        LogSpy log;
+        m_hid->attach(0, 0);
+        QVERIFY(bare.firstConnection());
+        QCOMPARE(log.count(SillyLogger::Information,
+                           QStringLiteral("Trying to connect to VID,PID 0,0.")),
+                 1);
+        QCOMPARE(log.count(SillyLogger::Critical,
+                           QStringLiteral("VID,PID combination 0,0 was found, but no device "
+                                          "matches it!!!.")),
+                 1);
+        QVERIFY(m_hidProvider->isOpen());
+        QVERIFY(bare.deviceBridge()->currentDevice() == nullptr);
+    }
+
+    void checkNewVidPidWaitsForTheDeviceAndIsNotReentered() {
+        useHid();
+        m_dispatcher->setConnectionRetryInterval(1);
+        QSignalSpy plugged(m_hidProvider.get(), &DeviceIoDataProvider::devicePlugged);
+        LogSpy log;
+        bool waitingDuringNestedCall = false;
+        int attemptsOfNestedCall = -1;
+        QTimer::singleShot(0, this, [&] {
+            waitingDuringNestedCall = m_dispatcher->isWaitingForDevice();
+            m_hid->attach(0x25C8, 0x14);
+            const int before = m_hid->openCalls;
+            m_dispatcher->checkNewVidPid();  // must return at once, without an attempt
+            attemptsOfNestedCall = m_hid->openCalls - before;
+        });
+        m_dispatcher->checkNewVidPid();
+        QVERIFY(waitingDuringNestedCall);
+        QCOMPARE(attemptsOfNestedCall, 0);
+        QVERIFY(!m_dispatcher->isWaitingForDevice());
+        QVERIFY(m_hidProvider->isOpen());
+        QCOMPARE(m_dispatcher->deviceBridge()->currentDevice(), m_kind);
+        QCOMPARE(plugged.count(), 3);  // provider, first connection, end of the search
+        QVERIFY(m_dispatcher->isOrvelloVid());
+        QCOMPARE(log.count(SillyLogger::Warning,
+                           QStringLiteral("Using a different VID of the one expected.")),
+                 0);
+    }
+
+    void checkNewVidPidWarnsAboutAForeignVendor() {
+        useHid();
+        m_hid->attach(0x102E, 0x14);
+        LogSpy log;
+        m_dispatcher->checkNewVidPid();
+        QCOMPARE(m_hid->openAttempts, (QList<Pair>{{0x25C8, 0x14}, {0x102E, 0x14}}));
+        QCOMPARE(log.count(SillyLogger::Warning,
+                           QStringLiteral("Using a different VID of the one expected.")),
+                 1);
+    }
+
+    void stopCommunicationEndsTheSearch() {
+        useHid();
+        m_dispatcher->setConnectionRetryInterval(1);
+        QTimer::singleShot(0, m_dispatcher.get(), &DeviceEventDispatcher::StopCommunication);
+        m_dispatcher->checkNewVidPid();
+        QVERIFY(!m_dispatcher->isWaitingForDevice());
+        QVERIFY(!m_hidProvider->isOpen());
+        QVERIFY(m_dispatcher->isCommunicationStopped());
+    }
+
+    void providerAsksForTheSearchAfterARestart() {
+        connectHid();
+        m_hidProvider->onRescan();
+        m_dispatcher->setConnectionRetryInterval(1);
+        QVERIFY(m_hidProvider->setRescanInterval(250));
+        m_hid->detach();
+        for (int scan = 0; scan < 4; ++scan) {
+            m_hidProvider->onRescan();
+        }
+        QVERIFY(!m_hidProvider->isOpen());
+        // The unit comes back under its second pair while the dispatcher searches.
+        QTimer::singleShot(0, this, [this] { m_hid->attach(0x102E, 0x14); });
+        m_hidProvider->onRescan();
+        QVERIFY(m_hidProvider->isOpen());
+        QCOMPARE(m_hidProvider->info()->vendorId, 0x102Eu);
+        QVERIFY(!m_dispatcher->isWaitingForDevice());
+    }
+
+    void stopCommunicationSilencesTheLink() {
+        connectHid();
+        m_dispatcher->setDefaultTimeIntervals(1, 1);
+        m_dispatcher->startReceiverTimer();
+        QVERIFY(m_dispatcher->StopCommunication());
+        QVERIFY(!m_hidProvider->isOpen());
+        QVERIFY(!m_dispatcher->isReceiverTimerActive());
+        m_hid->attach(0x25C8, 0x14);
+        QVERIFY(m_hidProvider->deviceConnect(QString(), 0x25C8, 0x14));
+        m_hid->queueReport(report(3));
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        m_dispatcher->startReceiverTimer();
+        // A timer of the same interval ticks many times; the dispatcher's must not act.
+        QTimer reference;
+        int ticks = 0;
+        connect(&reference, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        reference.start(1);
+        QTRY_VERIFY(ticks >= 20);
+        QVERIFY(m_hid->writes.isEmpty());
+        QCOMPARE(m_hid->pendingReads(), 1);
+        QVERIFY(m_kind->delegate(QStringLiteral("Alpha"))->packets.isEmpty());
+    }
+
+    void resetTimers_data() {
+        QTest::addColumn<int>("queueMs");
+        QTest::addColumn<int>("responseMs");
+        QTest::addColumn<int>("expectedQueueMs");
+        QTest::addColumn<int>("expectedResponseMs");
+        QTest::addColumn<int>("state");
+        QTest::addRow("defaults") << 0 << 0 << 100 << 10 << 1;
+        QTest::addRow("firmware upload") << 3 << 1 << 3 << 1 << 0;
+    }
+    void resetTimers() {
+        QFETCH(int, queueMs);
+        QFETCH(int, responseMs);
+        QFETCH(int, expectedQueueMs);
+        QFETCH(int, expectedResponseMs);
+        QFETCH(int, state);
+        m_dispatcher->setQueueTimeInterval(7);
+        m_dispatcher->setResponseTimeInterval(8);
+        QVERIFY(m_dispatcher->resetTimers(queueMs, responseMs));
+        QCOMPARE(m_dispatcher->queueTimeInterval(), expectedQueueMs);
+        QCOMPARE(m_dispatcher->responseTimeInterval(), expectedResponseMs);
+        QCOMPARE(m_dispatcher->state(), state);
+        QCOMPARE(m_dispatcher->isCommandTimerActive(), state == 1);
+        m_dispatcher->processSingleCommand();  // the queue is empty
+        QCOMPARE(m_dispatcher->state(), 0);
+        QVERIFY(!m_dispatcher->isCommandTimerActive());
+    }
+
+    void resetTimersRestoresConfiguredDefaults() {
+        m_dispatcher->setDefaultTimeIntervals(5, 2);
+        m_dispatcher->resetTimers(3, 1);
+        m_dispatcher->resetTimers(0, 0);
+        QCOMPARE(m_dispatcher->queueTimeInterval(), 5);
+        QCOMPARE(m_dispatcher->responseTimeInterval(), 2);
+    }
+
+    void completedReplayStopsTheProvider() {
+        useScripted();
+        m_scripted->readFromDevice = false;
+        m_scripted->setPacketSize(61);
+        QVERIFY(m_dispatcher->setDeviceKind(0x25C8, 0x14));
+        QSignalSpy completed(m_dispatcher.get(), &DeviceEventDispatcher::LoggingCompleted);
+        m_scripted->batches.append({report(3)});
+        m_dispatcher->checkNewDataArrived();
+        QCOMPARE(completed.count(), 0);
+        m_scripted->completed = true;
+        m_dispatcher->checkNewDataArrived();
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(m_scripted->closeCalls, 1);
+        QCOMPARE(m_kind->delegate(QStringLiteral("Alpha"))->packets.size(), 1);
+    }
+
+    void receiverTimerDrainsTheDevice() {
+        connectHid();
+        m_dispatcher->setDefaultTimeIntervals(1, 1);
+        QSignalSpy arrived(m_dispatcher.get(), &DeviceEventDispatcher::newDataArrived);
+        m_hid->queueReport(report(3, 0x21));
+        m_hid->queueReport(report(2, 0x22));
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        QTRY_COMPARE(arrived.count(), 2);
+        QCOMPARE(m_kind->delegate(QStringLiteral("Alpha"))->packets,
+                 QList<QByteArray>{report(3, 0x21).mid(1)});
+        QCOMPARE(m_kind->delegate(QStringLiteral("Beta"))->packets,
+                 QList<QByteArray>{report(2, 0x22).mid(1)});
+        QVERIFY(m_kind->delegate(QStringLiteral("Gamma"))->packets.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DeviceEventDispatcher)
+#include "tst_DeviceEventDispatcher.moc"

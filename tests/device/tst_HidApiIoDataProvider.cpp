@@ -1,0 +1,453 @@
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+#include "FakeHidApi.h"
+#include "LogSpy.h"
+#include "device/HidApiIoDataProvider.h"
+
+namespace {
+constexpr unsigned short kVid = 0x25C8;
+constexpr unsigned short kPid = 0x0014;
+
+// A 61-byte input report: report id, frame byte, response code, then `fill`.
+QByteArray inputReport(quint8 reportId, quint8 code, quint8 fill = 0) {
+    QByteArray report(61, static_cast<char>(fill));
+    report[0] = static_cast<char>(reportId);
+    report[1] = 0;
+    report[2] = static_cast<char>(code);
+    return report;
+}
+}  // namespace
+
+class tst_HidApiIoDataProvider : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<FakeHidApi> m_hid;
+    std::unique_ptr<HidApiIoDataProvider> m_provider;
+
+    // A provider with the device attached and opened.
+    void openDevice() {
+        m_hid->attach(kVid, kPid);
+        QVERIFY(m_provider->deviceConnect(QString(), kVid, kPid));
+    }
+
+    // Scans until the provider reopens the device; returns how many scans it took
+    // (0 when it did not within `limit`).
+    int scansUntilReopened(int limit) {
+        for (int scan = 1; scan <= limit; ++scan) {
+            m_provider->onRescan();
+            if (m_provider->isOpen()) {
+                return scan;
+            }
+        }
+        return 0;
+    }
+
+private slots:
+    void init() {
+        m_hid = std::make_shared<FakeHidApi>();
+        m_provider = std::make_unique<HidApiIoDataProvider>(m_hid);
+    }
+    void cleanup() { m_provider.reset(); }
+
+    void lifetimeInitialisesAndReleasesTheLibrary() {
+        QCOMPARE(m_hid->initCalls, 1);
+        QCOMPARE(m_provider->name(), QStringLiteral("DefaultPlatformDataIoProvider"));
+        QVERIFY(m_provider->isWatchDogNeeded());
+        QVERIFY(m_provider->isReadFromDevice());
+        QVERIFY(!m_provider->isCompleted());
+        QCOMPARE(m_provider->responseSize(), 60);
+        openDevice();
+        m_provider.reset();
+        QCOMPARE(m_hid->exitCalls, 1);
+        QCOMPARE(m_hid->openHandles, 0);
+    }
+
+    void connectOpensAndDescribesTheDevice() {
+        LogSpy log;
+        m_hid->attach(kVid, kPid);
+        QSignalSpy plugged(m_provider.get(), &DeviceIoDataProvider::devicePlugged);
+        QVERIFY(m_provider->deviceConnect(QStringLiteral("some path"), kVid, kPid));
+
+        QCOMPARE(plugged.count(), 1);
+        QCOMPARE(m_hid->nonblockingValue, 1);
+        QCOMPARE(m_provider->manufacturer(), QStringLiteral("Orvello"));
+        QCOMPARE(m_provider->product(), QStringLiteral("tavirel touch"));
+        QCOMPARE(m_provider->serialNumber(), QStringLiteral("SN0042"));
+        const DeviceInfoData* info = m_provider->info();
+        QVERIFY(info != nullptr);
+        QCOMPARE(info->vendorId, 0x25C8u);
+        QCOMPARE(info->productId, 0x14u);
+        QCOMPARE(info->inputLength, 61u);
+        QCOMPARE(info->outputLength, 61u);
+        QCOMPARE(info->bufferSize, 4096u);
+        QCOMPARE(info->reserved1 + info->reserved2 + info->reserved3, 0u);
+        QCOMPARE(info->versionText, QStringLiteral("HidApiIoDataProvid"));
+        QVERIFY(m_provider->isRescanTimerActive());
+        QCOMPARE(m_provider->rescanInterval(), 50000);
+        QVERIFY(!m_provider->isFastRescan());
+        QCOMPARE(log.count(SillyLogger::Information,
+                           QStringLiteral("HidApiIoDataProvider HidApiIoDataProvid")),
+                 1);
+        QCOMPARE(log.countContaining(SillyLogger::Information, QStringLiteral("connected: ")), 1);
+    }
+
+    void connectFailures_data() {
+        QTest::addColumn<int>("vid");
+        QTest::addColumn<int>("pid");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("unknown pair") << 0x102E << 0x14 << "No device found (VID: 102e PID:   14)";
+        QTest::addRow("short ids are space padded")
+            << 0x1 << 0x5 << "No device found (VID:    1 PID:    5)";
+    }
+    void connectFailures() {
+        QFETCH(int, vid);
+        QFETCH(int, pid);
+        QFETCH(QString, message);
+        LogSpy log;
+        m_hid->attach(kVid, kPid);
+        QSignalSpy plugged(m_provider.get(), &DeviceIoDataProvider::devicePlugged);
+        QVERIFY(!m_provider->deviceConnect(QString(), vid, pid));
+        QCOMPARE(log.count(SillyLogger::Warning, message), 1);
+        QCOMPARE(plugged.count(), 0);
+        QVERIFY(!m_provider->isOpen());
+        QVERIFY(!m_provider->isRescanTimerActive());
+    }
+
+    void connectCarriesOnAfterStringAndModeFailures_data() {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("manufacturer") << 0 << int(SillyLogger::Warning)
+                                      << "Can't resolve manufacturer string (VID: 25c8 PID:   14)";
+        QTest::addRow("product") << 1 << int(SillyLogger::Warning)
+                                 << "Can't resolve product string (VID: 25c8 PID:   14)";
+        QTest::addRow("serial") << 2 << int(SillyLogger::Warning)
+                                << "Can't resolve serial number (VID: 25c8 PID:   14)";
+        QTest::addRow("non blocking") << 3 << int(SillyLogger::Critical)
+                                      << "Unable to set to non blocking (VID: 25c8 PID:   14)";
+    }
+    void connectCarriesOnAfterStringAndModeFailures() {
+        QFETCH(int, failure);
+        QFETCH(int, type);
+        QFETCH(QString, message);
+        LogSpy log;
+        m_hid->failManufacturer = failure == 0;
+        m_hid->failProduct = failure == 1;
+        m_hid->failSerial = failure == 2;
+        m_hid->failNonblocking = failure == 3;
+        openDevice();
+        QCOMPARE(log.count(type, message), 1);
+        QCOMPARE(m_provider->manufacturer().isEmpty(), failure == 0);
+        QCOMPARE(m_provider->product().isEmpty(), failure == 1);
+        QCOMPARE(m_provider->serialNumber().isEmpty(), failure == 2);
+    }
+
+    void drainReturnsEveryWaitingReportInOrder() {
+        LogSpy log;
+        openDevice();
+        const QByteArray first = inputReport(1, 3, 0xA1);
+        const QByteArray second = inputReport(1, 4, 0xB2);
+        m_hid->queueReport(first);
+        m_hid->queueReport(second);
+        const QList<QByteArray> reports = m_provider->getData();
+        QCOMPARE(reports, (QList<QByteArray>{first, second}));
+        QCOMPARE(m_hid->lastReadCapacity, size_t(4096));
+        const QString firstHex = QStringLiteral("010003") + QStringLiteral("a1").repeated(58);
+        QCOMPARE(log.count(SillyLogger::Debug,
+                           QStringLiteral("Received 61 bytes, Hex Data: %1").arg(firstHex)),
+                 1);
+        QVERIFY(m_provider->getData().isEmpty());
+    }
+
+    void drainStopsAtReportsOfWrongSize_data() {
+        QTest::addColumn<QList<int>>("script");
+        QTest::addColumn<QList<int>>("firstTick");
+        QTest::addColumn<QList<int>>("secondTick");
+        // Script entries: a positive length queues a report of that length, 0 and -1 are
+        // bare read results, 5000 is a length beyond the read buffer.
+        QTest::addRow("61 and 100 kept")
+            << QList<int>{61, 100} << QList<int>{61, 100} << QList<int>{};
+        QTest::addRow("short report ends the tick")
+            << QList<int>{61, 60, 61} << QList<int>{61} << QList<int>{61};
+        QTest::addRow("4095 bytes kept") << QList<int>{4095} << QList<int>{4095} << QList<int>{};
+        QTest::addRow("4096 bytes dropped and ends the tick")
+            << QList<int>{4096, 61} << QList<int>{} << QList<int>{61};
+        QTest::addRow("length beyond the buffer refused")
+            << QList<int>{5000, 61} << QList<int>{} << QList<int>{61};
+        QTest::addRow("nothing waiting ends the tick")
+            << QList<int>{61, 0, 61} << QList<int>{61} << QList<int>{61};
+    }
+    void drainStopsAtReportsOfWrongSize() {
+        QFETCH(QList<int>, script);
+        QFETCH(QList<int>, firstTick);
+        QFETCH(QList<int>, secondTick);
+        openDevice();
+        for (int entry : script) {
+            if (entry == 5000 || entry <= 0) {
+                m_hid->queueReadResult(entry);
+            } else {
+                QByteArray report(entry, '\x07');
+                report[0] = 1;
+                m_hid->queueReport(report);
+            }
+        }
+        auto sizes = [](const QList<QByteArray>& reports) {
+            QList<int> result;
+            for (const QByteArray& report : reports) {
+                result.append(report.size());
+            }
+            return result;
+        };
+        QCOMPARE(sizes(m_provider->getData()), firstTick);
+        QCOMPARE(sizes(m_provider->getData()), secondTick);
+    }
+
+    void reportIdFollowsTheDevice() {
+        LogSpy log;
+        openDevice();
+        m_hid->queueReport(inputReport(2, 3));
+        m_hid->queueReport(inputReport(2, 3));
+        QCOMPARE(m_provider->getData().size(), 2);
+        m_hid->queueReport(inputReport(2, 3));
+        QCOMPARE(m_provider->getData().size(), 1);
+        QCOMPARE(log.messages(SillyLogger::Warning),
+                 QStringList{QStringLiteral("Wrong USB Report ID: 2, expected 1")});
+        QCOMPARE(m_provider->expectedReportId(), quint8(2));
+
+        m_provider->sendData(QByteArray::fromHex("0705"));
+        QCOMPARE(m_hid->writes.size(), 1);
+        QCOMPARE(m_hid->writes.at(0).left(3), QByteArray::fromHex("020705"));
+    }
+
+    void sendPadsEveryReportTo61Bytes_data() {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addRow("get parameters, index 0")
+            << QByteArray::fromHex("0005") << QByteArray::fromHex("010005") + QByteArray(58, 0);
+        QTest::addRow("calibration with payload, index 9")
+            << QByteArray::fromHex("090e0a0b0c")
+            << QByteArray::fromHex("01090e0a0b0c") + QByteArray(55, 0);
+        // Index, opcode and 58 payload bytes already fill the report.
+        QTest::addRow("full report") << QByteArray::fromHex("2a04") + QByteArray(58, '\x33')
+                                     << QByteArray::fromHex("012a04") + QByteArray(58, '\x33');
+    }
+    void sendPadsEveryReportTo61Bytes() {
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, wire);
+        LogSpy log;
+        openDevice();
+        m_provider->sendData(data);
+        QCOMPARE(m_hid->writes, QList<QByteArray>{wire});
+        QCOMPARE(wire.size(), 61);
+        // The log shows what the tool sent before the padding.
+        QCOMPARE(log.count(SillyLogger::Debug,
+                           QStringLiteral("Sending %1 bytes, Hex Data: %2")
+                               .arg(data.size() + 1)
+                               .arg(QString::fromLatin1(wire.left(data.size() + 1).toHex()))),
+                 1);
+    }
+
+    void sendWritesNothingWithoutDataOrDevice() {
+        LogSpy log;
+        m_provider->sendData(QByteArray::fromHex("0005"));
+        QCOMPARE(log.count(SillyLogger::Warning,
+                           QStringLiteral("Send Data requested with disconnected device.")),
+                 1);
+        QVERIFY(m_provider->getData().isEmpty());
+        QCOMPARE(log.count(SillyLogger::Warning,
+                           QStringLiteral("Data requested with disconnected device.")),
+                 1);
+        openDevice();
+        m_provider->sendData(QByteArray());
+        QVERIFY(m_hid->writes.isEmpty());
+    }
+
+    void readErrorEndsTheTickAndReportsTheLoss() {
+        openDevice();
+        QVERIFY(m_provider->getData().isEmpty());  // the first poll scans and finds it
+        QVERIFY(m_provider->isDevicePresent());
+        QSignalSpy unplugged(m_provider.get(), &DeviceIoDataProvider::deviceUnplugged);
+        m_hid->queueReport(inputReport(1, 3));
+        m_hid->queueReadResult(-1);
+        m_hid->queueReport(inputReport(1, 4));
+        const QList<QByteArray> reports = m_provider->getData();
+        QCOMPARE(reports, QList<QByteArray>{inputReport(1, 3)});
+        QCOMPARE(unplugged.count(), 1);
+        // The scan that followed still lists the device, so it stays open; the report
+        // behind the error waits for the next tick.
+        QVERIFY(m_provider->isOpen());
+        QVERIFY(!m_provider->isLost());
+        QCOMPARE(m_hid->pendingReads(), 1);
+        QCOMPARE(m_provider->getData(), QList<QByteArray>{inputReport(1, 4)});
+    }
+
+    void scanMissClosesOnceAndCounts() {
+        LogSpy log;
+        openDevice();
+        m_provider->onRescan();
+        QVERIFY(m_provider->isDevicePresent());
+        QSignalSpy unplugged(m_provider.get(), &DeviceIoDataProvider::deviceUnplugged);
+        m_hid->detach();
+        m_provider->onRescan();
+        QCOMPARE(unplugged.count(), 1);
+        QVERIFY(!m_provider->isOpen());
+        QVERIFY(m_provider->isLost());
+        QCOMPARE(m_hid->closeCalls, 1);
+        QCOMPARE(log.count(SillyLogger::Information,
+                           QStringLiteral("No Null handle, no need to close device.")),
+                 1);
+        // The close runs one scan of its own, which counts as a miss too.
+        QCOMPARE(m_provider->missedScans(), 2);
+        m_provider->onRescan();
+        m_provider->onRescan();
+        QCOMPARE(unplugged.count(), 1);
+        QCOMPARE(m_hid->closeCalls, 1);
+        QCOMPARE(m_provider->missedScans(), 4);
+        QCOMPARE(m_provider->scansSinceLoss(), 4);
+    }
+
+    void reopenAfterFiveScansSinceTheLoss_data() {
+        QTest::addColumn<int>("misses");
+        QTest::addColumn<int>("presentScans");
+        // The first miss counts twice (its close scans once more); the device is reopened
+        // on the present scan that brings the count to five.
+        QTest::addRow("one miss") << 1 << 3;
+        QTest::addRow("two misses") << 2 << 2;
+        QTest::addRow("three misses") << 3 << 1;
+        QTest::addRow("long absence") << 8 << 1;
+    }
+    void reopenAfterFiveScansSinceTheLoss() {
+        QFETCH(int, misses);
+        QFETCH(int, presentScans);
+        openDevice();
+        m_provider->onRescan();
+        m_hid->detach();
+        for (int i = 0; i < misses; ++i) {
+            m_provider->onRescan();
+        }
+        QSignalSpy plugged(m_provider.get(), &DeviceIoDataProvider::devicePlugged);
+        LogSpy log;
+        m_hid->attach(kVid, kPid);
+        QCOMPARE(scansUntilReopened(10), presentScans);
+        QVERIFY(!m_provider->isLost());
+        QCOMPARE(m_provider->scansSinceLoss(), 0);
+        QCOMPARE(plugged.count(), 2);  // one from the connect, one for the return
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("Reconnection successful.")),
+                 1);
+    }
+
+    void failedReopenStartsTheCountAgain() {
+        openDevice();
+        m_provider->onRescan();
+        m_hid->detach();
+        m_provider->onRescan();
+        m_provider->onRescan();
+        m_provider->onRescan();  // scansSinceLoss 4
+        LogSpy log;
+        // Listed again but opening still fails: the pair is listed under another device.
+        FakeHidApi::Listed impostor;
+        impostor.vendorId = kVid;
+        impostor.productId = kPid;
+        m_hid->setOtherDevices({impostor});
+        m_provider->onRescan();
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("Unable to reconnect.")), 1);
+        QCOMPARE(m_provider->scansSinceLoss(), 0);
+        QVERIFY(m_provider->isLost());
+        m_hid->setOtherDevices({});
+        m_hid->attach(kVid, kPid);
+        QCOMPARE(scansUntilReopened(10), 5);
+    }
+
+    void fastRescanAsksForFirstConnectionEveryFifthMiss_data() {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QList<int>>("emittedOnScans");
+        QTest::addRow("fast") << 250 << QList<int>{5, 10, 15};
+        QTest::addRow("normal") << 50000 << QList<int>{};
+        QTest::addRow("close to fast") << 251 << QList<int>{};
+    }
+    void fastRescanAsksForFirstConnectionEveryFifthMiss() {
+        QFETCH(int, interval);
+        QFETCH(QList<int>, emittedOnScans);
+        openDevice();
+        m_provider->onRescan();
+        QCOMPARE(m_provider->setRescanInterval(interval), interval == 250);
+        QCOMPARE(m_provider->rescanInterval(), interval);
+        m_hid->detach();
+        QList<int> emitted;
+        QSignalSpy first(m_provider.get(), &DeviceIoDataProvider::deviceFirstConnection);
+        for (int scan = 1; scan <= 16; ++scan) {
+            const int before = first.count();
+            m_provider->onRescan();
+            if (first.count() > before) {
+                emitted.append(scan);
+            }
+        }
+        QCOMPARE(emitted, emittedOnScans);
+    }
+
+    void rescanTimerDrivesTheScan() {
+        m_provider->setConnectRescanInterval(2);
+        openDevice();
+        QCOMPARE(m_provider->rescanInterval(), 2);
+        QSignalSpy unplugged(m_provider.get(), &DeviceIoDataProvider::deviceUnplugged);
+        m_hid->detach();
+        QTRY_COMPARE(unplugged.count(), 1);
+        m_hid->attach(kVid, kPid);
+        QTRY_VERIFY(m_provider->isOpen());
+        QVERIFY(!m_provider->isLost());
+    }
+
+    void suspendedRescanDoesNothing() {
+        openDevice();
+        m_provider->setRescanSuspended(true);
+        QVERIFY(m_provider->isRescanSuspended());
+        const int enumerations = m_hid->enumerateCalls;
+        m_hid->detach();
+        m_provider->onRescan();
+        QCOMPARE(m_hid->enumerateCalls, enumerations);
+        QVERIFY(m_provider->isOpen());
+    }
+
+    void closeScansOnceAndReportsWhetherAnythingWasOpen() {
+        LogSpy log;
+        openDevice();
+        const int enumerations = m_hid->enumerateCalls;
+        QVERIFY(m_provider->close());
+        QCOMPARE(m_hid->enumerateCalls, enumerations + 1);
+        QCOMPARE(m_hid->enumerateCalls, m_hid->freeCalls);
+        QVERIFY(m_provider->isRescanTimerActive());
+        QVERIFY(!m_provider->close());
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("Device Closed")), 1);
+        QCOMPARE(log.count(SillyLogger::Information,
+                           QStringLiteral("Null handle, no need to close device.")),
+                 1);
+    }
+
+    void scanListsDevicesUpToOurs() {
+        FakeHidApi::Listed keyboard;
+        keyboard.vendorId = 0x046D;
+        keyboard.productId = 0xC31C;
+        keyboard.manufacturer = QStringLiteral("Logi");
+        keyboard.usagePage = 1;
+        keyboard.usage = 6;
+        m_hid->setOtherDevices({keyboard});
+        openDevice();
+        QVERIFY(m_provider->rescan());
+        const QMap<int, DeviceInfoData> map = m_provider->deviceMap();
+        QCOMPARE(map.keys(), (QList<int>{1, 2}));
+        QCOMPARE(map.value(1).manufacturer, QStringLiteral("Logi"));
+        QCOMPARE(map.value(1).vendorIdHex, QStringLiteral("46d"));
+        QCOMPARE(map.value(1).productIdHex, QStringLiteral("c31c"));
+        QCOMPARE(map.value(2).vendorIdHex, QStringLiteral("25c8"));
+        QCOMPARE(map.value(2).productIdHex, QStringLiteral("14"));
+        QCOMPARE(m_provider->scannedInfo()->vendorId, 0x25C8u);
+        QCOMPARE(m_hid->enumerateCalls, m_hid->freeCalls);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_HidApiIoDataProvider)
+#include "tst_HidApiIoDataProvider.moc"

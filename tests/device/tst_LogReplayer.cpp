@@ -1,0 +1,271 @@
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "LogSpy.h"
+#include "TestDeviceKind.h"
+#include "device/DeviceBridge.h"
+#include "device/DeviceEventDispatcher.h"
+#include "device/LogReplayer.h"
+
+namespace {
+// The replay clock is driven by hand: `now` ms have elapsed while a replay runs.
+class ManualClockReplayer : public LogReplayer {
+public:
+    qint64 now = 0;
+
+protected:
+    qint64 replayElapsedMs() const override {
+        return LogReplayer::replayElapsedMs() < 0 ? -1 : now;
+    }
+};
+
+const char kGetData[] = "In Function QList<QByteArray> HidApiIoDataProvider::getData(): ";
+const char kDeviceInfo[] =
+    "[D]{                   0}  DID 00000000 000025c8 00000014 00000000 0000003d 0000003d "
+    "00000000 00001000 Ver:HidApiIoDataProvid \r\n\n";
+
+// One record as the logger writes it on this platform.
+QByteArray record(const char* tag, int ms, const QByteArray& text) {
+    return QByteArray(tag) + "{" + QByteArray::number(ms).rightJustified(20, ' ') + "} " + text +
+           "\r\n\n";
+}
+
+QByteArray received(int ms, const QByteArray& hex) {
+    return record("[D]", ms,
+                  QByteArray(kGetData) + "Received " + QByteArray::number(hex.size() / 2) +
+                      " bytes, Hex Data: " + hex);
+}
+
+// 61 bytes: report id 1, frame byte 0, response code, then 58 times `fill`.
+QByteArray reportHex(const char* codeHex, const char* fillHex) {
+    return QByteArray("0100") + codeHex + QByteArray(fillHex).repeated(58);
+}
+}  // namespace
+
+class tst_LogReplayer : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<ManualClockReplayer> m_replayer;
+
+    QString writeLog(const QByteArray& contents) {
+        static int counter = 0;
+        const QString path = m_dir.filePath(QStringLiteral("replay%1.log").arg(++counter));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size()) {
+            return QString();
+        }
+        return path;
+    }
+
+    void open(const QByteArray& contents) {
+        const QString path = writeLog(contents);
+        QVERIFY(!path.isEmpty());
+        QVERIFY(m_replayer->deviceConnect(path, 0, 0));
+    }
+
+    // Polls until a non-empty report arrives or `limit` polls passed; the reports seen.
+    QList<QByteArray> poll(int times) {
+        QList<QByteArray> reports;
+        for (int i = 0; i < times; ++i) {
+            for (const QByteArray& report : m_replayer->getData()) {
+                if (!report.isEmpty()) {
+                    reports.append(report);
+                }
+            }
+        }
+        return reports;
+    }
+
+private slots:
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_replayer = std::make_unique<ManualClockReplayer>();
+    }
+    void cleanup() { m_replayer.reset(); }
+
+    void providerContract() {
+        QCOMPARE(m_replayer->name(), QStringLiteral("LogReplayer"));
+        QVERIFY(!m_replayer->isWatchDogNeeded());
+        QVERIFY(!m_replayer->isReadFromDevice());
+        QVERIFY(m_replayer->isDevicePresent());
+        QVERIFY(m_replayer->rescan());
+        QVERIFY(!m_replayer->setRescanInterval(250));
+        QVERIFY(m_replayer->info() == nullptr);
+        QVERIFY(m_replayer->deviceMap().isEmpty());
+        QVERIFY(m_replayer->getData().isEmpty());
+        QVERIFY(!m_replayer->isCompleted());
+    }
+
+    void nothingBeforeTheRecordedMillisecond() {
+        open(QByteArray(kDeviceInfo) + received(1500, reportHex("03", "5a")));
+        QVERIFY(poll(3).isEmpty());  // the information line and the data line are read
+        QVERIFY(m_replayer->info() != nullptr);
+        QCOMPARE(m_replayer->info()->vendorId, 0x25C8u);
+        QCOMPARE(m_replayer->info()->inputLength, 61u);
+        QCOMPARE(m_replayer->scannedInfo(), m_replayer->info());
+        m_replayer->now = 1500;
+        QVERIFY(poll(3).isEmpty());
+        m_replayer->now = 1501;
+        const QList<QByteArray> reports = poll(1);
+        QCOMPARE(reports, QList<QByteArray>{QByteArray::fromHex(reportHex("03", "5a"))});
+        QCOMPARE(reports.at(0).size(), 61);
+    }
+
+    void oneEntryPerPoll() {
+        open(received(100, "0100030a") + received(100, "0100030b") + received(200, "0100030c"));
+        m_replayer->getData();  // reads the first entry
+        m_replayer->now = 150;
+        QCOMPARE(m_replayer->getData(), QList<QByteArray>{QByteArray::fromHex("0100030a")});
+        QCOMPARE(m_replayer->getData(), QList<QByteArray>{QByteArray::fromHex("0100030b")});
+        QCOMPARE(m_replayer->getData(), QList<QByteArray>());
+        m_replayer->now = 201;
+        QCOMPARE(m_replayer->getData(), QList<QByteArray>{QByteArray::fromHex("0100030c")});
+        QVERIFY(!m_replayer->isCompleted());
+        QVERIFY(m_replayer->getData().isEmpty());
+        QVERIFY(m_replayer->isCompleted());
+    }
+
+    void otherLinesAreMessagesAtTheirTime() {
+        const QByteArray line =
+            record("[I]", 50, "In Function void SetOperations::queryData(): Request sent");
+        open(line + received(60, "01000301"));
+        QSignalSpy messages(m_replayer.get(), &LogReplayer::message);
+        m_replayer->getData();
+        m_replayer->now = 50;
+        m_replayer->getData();
+        QCOMPARE(messages.count(), 0);
+        m_replayer->now = 51;
+        // The message yields one empty report, which the dispatcher ignores.
+        QCOMPARE(m_replayer->getData(), QList<QByteArray>{QByteArray()});
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.at(0).at(0).toString(), QString::fromLatin1(line.left(line.size() - 3)));
+        m_replayer->now = 61;
+        QCOMPARE(poll(1), QList<QByteArray>{QByteArray::fromHex("01000301")});
+    }
+
+    void completesAfterTheLastEntryDespiteTrailingJunk() {
+        open(received(10, "01000301") + "a line without a stamp\r\n\n[I]{   bad stamp here  } x\n");
+        m_replayer->now = 1000;
+        QCOMPARE(poll(2), QList<QByteArray>{QByteArray::fromHex("01000301")});
+        // Completion comes with the poll after the last report.
+        QVERIFY(!m_replayer->isCompleted());
+        QVERIFY(m_replayer->getData().isEmpty());
+        QVERIFY(m_replayer->isCompleted());
+        QVERIFY(m_replayer->close());
+        QVERIFY(!m_replayer->isCompleted());
+    }
+
+    void windowsLogReplays() {
+        const QByteArray log =
+            "[D]{                   3} In Function void __cdecl "
+            "FormSensThresholdEditor::on_buttonRecord_clicked(void):  DID 00000000 0000102e "
+            "00000014 00000000 0000003d 0000003d 00000000 00001000 Ver:HidApiIoDataProvid "
+            "\r\n\r\n"
+            "[I]{                  12} In Function void __cdecl "
+            "DeviceEventDispatcher::m_setNewState(int): State Changed from 0 to 1\r\n\r\n"
+            "[D]{                  40} In Function class QList<class QByteArray> __cdecl "
+            "HidApiIoDataProvider::getData(void): Received 5 bytes, Hex Data: 01fe150a0b\r\n\r\n";
+        open(log);
+        QSignalSpy messages(m_replayer.get(), &LogReplayer::message);
+        m_replayer->now = 100;
+        QCOMPARE(poll(6), QList<QByteArray>{QByteArray::fromHex("01fe150a0b")});
+        QCOMPARE(m_replayer->info() ? m_replayer->info()->vendorId : 0u, 0x102Eu);
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(messages.at(0).at(0).toString().endsWith(QStringLiteral("from 0 to 1")));
+        QVERIFY(m_replayer->isCompleted());
+    }
+
+    void badInputIsSkippedOrZeroed_data() {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<QList<QByteArray>>("reports");
+        QTest::addColumn<bool>("hasInfo");
+        QTest::addRow("non-hex pairs give zero bytes")
+            << received(1, "01zz03g1") << QList<QByteArray>{QByteArray::fromHex("01000300")}
+            << false;
+        QTest::addRow("dangling half pair is dropped")
+            << received(1, "0100037") << QList<QByteArray>{QByteArray::fromHex("010003")} << false;
+        QTest::addRow("trailing blanks are not data")
+            << received(1, "010003 \t") << QList<QByteArray>{QByteArray::fromHex("010003")}
+            << false;
+        QTest::addRow("malformed stamps are skipped")
+            << QByteArray("[D]{        12x} In Function getData: Hex Data: 0102\r\n\n") + "[D]{" +
+                   QByteArray(25, ' ') + "} getData Hex Data: 0304\r\n\n" + "[D]{ 5\r\n\n" +
+                   received(2, "0506")
+            << QList<QByteArray>{QByteArray::fromHex("0506")} << false;
+        QTest::addRow("data line without hex")
+            << record("[D]", 1, QByteArray(kGetData) + "Received 0 bytes, Hex Data: ")
+            << QList<QByteArray>{} << false;
+        QTest::addRow("unreadable information line")
+            << record("[D]", 0, " DID 00000000 000025c8 00000014 Ver:x ") + received(1, "0102")
+            << QList<QByteArray>{QByteArray::fromHex("0102")} << false;
+        QTest::addRow("empty file") << QByteArray() << QList<QByteArray>{} << false;
+    }
+    void badInputIsSkippedOrZeroed() {
+        QFETCH(QByteArray, log);
+        QFETCH(QList<QByteArray>, reports);
+        QFETCH(bool, hasInfo);
+        LogSpy spy;
+        open(log);
+        m_replayer->now = 1000;
+        QCOMPARE(poll(8), reports);
+        QCOMPARE(m_replayer->info() != nullptr, hasInfo);
+        QVERIFY(m_replayer->isCompleted());
+    }
+
+    void missingFileIsRefused() {
+        LogSpy log;
+        QVERIFY(!m_replayer->deviceConnect(m_dir.filePath(QStringLiteral("absent.log")), 0, 0));
+        QVERIFY(!m_replayer->deviceConnect(QString(), 0, 0));
+        QVERIFY(m_replayer->getData().isEmpty());
+        QVERIFY(!m_replayer->isCompleted());
+        QCOMPARE(log.countContaining(SillyLogger::Warning, QStringLiteral("does not exist")), 2);
+    }
+
+    void reconnectReplaysFromTheStart() {
+        open(received(5, "0a0b"));
+        m_replayer->now = 10;
+        QCOMPARE(poll(3), QList<QByteArray>{QByteArray::fromHex("0a0b")});
+        QVERIFY(m_replayer->reconnect());
+        QVERIFY(!m_replayer->isCompleted());
+        QCOMPARE(poll(3), QList<QByteArray>{QByteArray::fromHex("0a0b")});
+    }
+
+    void realClockDrivesTheReplay() {
+        LogReplayer replayer;
+        const QString path = writeLog(received(0, "0c0d") + received(1, "0e0f"));
+        QVERIFY(replayer.deviceConnect(path, 0, 0));
+        QList<QByteArray> reports;
+        QTRY_VERIFY((reports += replayer.getData(), replayer.isCompleted()));
+        QCOMPARE(reports,
+                 (QList<QByteArray>{QByteArray::fromHex("0c0d"), QByteArray::fromHex("0e0f")}));
+    }
+
+    void dispatcherRoutesTheWholeReplay() {
+        DeviceEventDispatcher dispatcher;
+        auto* kind = new TestDeviceKind(dispatcher.deviceBridge());
+        dispatcher.registerDeviceKind(kind);
+        dispatcher.registerDeviceIoDataProvider(m_replayer.get());
+        QCOMPARE(dispatcher.setDeviceIoDataProvider(QStringLiteral("LogReplayer")),
+                 m_replayer.get());
+        open(QByteArray(kDeviceInfo) + received(20, reportHex("02", "41")) +
+             received(30, reportHex("03", "42")));
+        QSignalSpy completed(&dispatcher, &DeviceEventDispatcher::LoggingCompleted);
+        m_replayer->now = 100;
+        for (int tick = 0; tick < 8 && completed.isEmpty(); ++tick) {
+            dispatcher.checkNewDataArrived();
+        }
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(kind->delegate(QStringLiteral("Beta"))->packets,
+                 QList<QByteArray>{QByteArray::fromHex(reportHex("02", "41")).mid(1)});
+        // The last report of the log is routed before completion is announced.
+        QCOMPARE(kind->delegate(QStringLiteral("Alpha"))->packets,
+                 QList<QByteArray>{QByteArray::fromHex(reportHex("03", "42")).mid(1)});
+        QVERIFY(!m_replayer->isCompleted());  // the dispatcher closed it
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LogReplayer)
+#include "tst_LogReplayer.moc"

@@ -1,0 +1,450 @@
+#include <QtTest>
+
+#include "logging/SillyLogger.h"
+#include "protocol/ParameterVersion.h"
+#include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/SoftResetNotice.h"
+
+namespace {
+// A quiet full answer, written by hand: edge prescaler 0x11, edge threshold 130, scan
+// prescaler 0x13, touch 200, press 150, encoding 2, output enabled, no monitor or status
+// bits, parameter version 7.
+const char kQuietAnswer[] =
+    "a503118213c8960002010000000007"
+    "000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+    "000000";
+
+// "12=20 27=80": bytes changed from the quiet answer, offset in decimal, value in hex.
+QByteArray answer(const QString& changes = QString()) {
+    QByteArray bytes = QByteArray::fromHex(kQuietAnswer);
+    const QStringList entries = changes.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& entry : entries) {
+        const QStringList parts = entry.split(QLatin1Char('='));
+        bytes[parts.at(0).toInt()] = char(parts.at(1).toInt(nullptr, 16));
+    }
+    return bytes;
+}
+
+const QString kSoftResetOn = QStringLiteral("12=20");
+
+class FakeNotice : public SoftResetNotice {
+public:
+    using SoftResetNotice::SoftResetNotice;
+    bool isNoticeShown() const override { return shown; }
+    int pollCount() const override { return polls; }
+    void showNotice() override {
+        shown = true;
+        ++shows;
+    }
+    void hideNotice() override {
+        shown = false;
+        ++hides;
+    }
+
+    bool shown = false;
+    int polls = 0;
+    int shows = 0;
+    int hides = 0;
+};
+
+// Every signal of the delegate, in the order it arrives, with its argument.
+class SignalLog : public QObject {
+public:
+    explicit SignalLog(ResponseDelegateCurrentParameters* d) {
+        using D = ResponseDelegateCurrentParameters;
+        connect(d, QOverload<>::of(&D::valuesChanged), this, [this] { add("valuesChanged"); });
+        connect(d, QOverload<QByteArray>::of(&D::valuesChanged), this,
+                [this](const QByteArray& m) { add("memento", m.toHex()); });
+        connect(d, &D::signalPressThreshold, this, [this](int v) { add("press", v); });
+        connect(d, &D::signalTouchThreshold, this, [this](int v) { add("touch", v); });
+        connect(d, &D::signalEdgeThreshold, this, [this](int v) { add("edge", v); });
+        connect(d, &D::signalSoftResetActive, this, [this] { add("softResetActive"); });
+        connect(d, &D::signalSoftResetInactive, this, [this] { add("softResetInactive"); });
+        connect(d, &D::signalMonPeakActive, this, [this] { add("monPeakActive"); });
+        connect(d, &D::signalOutputChanged, this, [this] { add("outputChanged"); });
+        connect(d, &D::signalOutputEncodeValue, this, [this](int v) { add("encode", v); });
+        connect(d, &D::signalOutputStateValue, this, [this](bool v) { add("state", v); });
+        connect(d, &D::signalUnsetFlags, this, [this] { add("unsetFlags"); });
+        connect(d, &D::signalFlagsDone, this, [this] { add("flagsDone"); });
+        connect(d, &D::signalBoardStarted, this, [this] { add("boardStarted"); });
+        connect(d, &D::signalThresholdChanged, this, [this] { add("thresholdChanged"); });
+        connect(d, &D::signalMonTestDiagFlagChanged, this, [this] { add("testDiagChanged"); });
+    }
+    // The events without the always-present per-answer ones.
+    QStringList changes() const {
+        QStringList result;
+        for (const QString& e : events) {
+            if (!e.startsWith(QLatin1String("valuesChanged")) &&
+                !e.startsWith(QLatin1String("memento")) && !e.startsWith(QLatin1String("press")) &&
+                !e.startsWith(QLatin1String("touch")) && !e.startsWith(QLatin1String("edge"))) {
+                result << e;
+            }
+        }
+        return result;
+    }
+    QStringList events;
+
+private:
+    void add(const char* name) { events << QString::fromLatin1(name); }
+    void add(const char* name, const QVariant& value) {
+        events << QStringLiteral("%1(%2)").arg(QLatin1String(name), value.toString());
+    }
+};
+}  // namespace
+
+class tst_ResponseDelegateCurrentParameters : public QObject {
+    Q_OBJECT
+
+private:
+    QList<FakeNotice*> m_notices;
+    int m_initialPolls = 0;
+
+    static void setNoTouchWindow(bool on) {
+        QSettings().setValue(QStringLiteral("General/NoTouchWindow"), on);
+    }
+    static void receive(ResponseDelegateCurrentParameters& delegate, const QByteArray& packet) {
+        delegate.addData(packet);
+        delegate.execute();
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
+        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftware"));
+    }
+    void init() {
+        QSettings().clear();
+        ParameterVersion::remember(ParameterVersion::kStartValue);
+        m_notices.clear();
+        m_initialPolls = 0;
+        SoftResetNotice::setFactory([this](QObject* parent) {
+            auto* notice = new FakeNotice(parent);
+            notice->polls = m_initialPolls;
+            m_notices << notice;
+            return notice;
+        });
+    }
+    void cleanup() {
+        SoftResetNotice::setFactory({});
+        QSettings().clear();
+        ParameterVersion::remember(ParameterVersion::kStartValue);
+        SillyLogger::instance()->setFilter(0);
+    }
+
+    void understandsOnlyCodeThree_data() {
+        QTest::addColumn<QByteArray>("packet");
+        QTest::addColumn<bool>("understood");
+        QTest::addRow("parameters") << QByteArray::fromHex(kQuietAnswer) << true;
+        QTest::addRow("two bytes, code 3") << QByteArray::fromHex("0003") << true;
+        QTest::addRow("copyright") << QByteArray::fromHex("0002") << false;
+        QTest::addRow("edge A") << QByteArray::fromHex("0004") << false;
+        QTest::addRow("high bit set") << QByteArray::fromHex("0083") << false;
+        QTest::addRow("3 in frame byte") << QByteArray::fromHex("0300") << false;
+        QTest::addRow("frame byte only") << QByteArray::fromHex("03") << false;
+        QTest::addRow("empty") << QByteArray() << false;
+    }
+    void understandsOnlyCodeThree() {
+        QFETCH(QByteArray, packet);
+        QFETCH(bool, understood);
+        ResponseDelegateCurrentParameters delegate;
+        QCOMPARE(delegate.name(), QStringLiteral("CurrentParameters"));
+        QCOMPARE(delegate.isUnderstood(packet), understood);
+    }
+
+    void holdsTwentyZeroBytesBeforeTheFirstAnswer() {
+        ResponseDelegateCurrentParameters delegate;
+        QCOMPARE(delegate.data(), QByteArray(20, '\0'));
+        QVERIFY(!delegate.hasData());
+        QCOMPARE(delegate.touchThreshold(), 0);
+        QCOMPARE(delegate.snapRate(), 0);
+        QCOMPARE(delegate.hysteresisValue(), 0);
+        QVERIFY(!delegate.isMonitorDiagA());
+        QVERIFY(!delegate.isMonitorDiagB());
+        QVERIFY(!delegate.isMonitorEdgeA());
+        QCOMPARE(delegate.ParamVersion(), 0);
+        QVERIFY(m_notices.isEmpty());
+    }
+
+    void firstAnswerRunsEveryStepInOrder() {
+        ResponseDelegateCurrentParameters delegate;
+        SignalLog log(&delegate);
+        receive(delegate, answer());
+
+        QCOMPARE(log.events,
+                 QStringList({"boardStarted", "valuesChanged", "press(150)", "touch(200)",
+                              "edge(130)", "memento(" + QString(kQuietAnswer) + ")",
+                              "outputChanged", "encode(2)", "state(true)", "flagsDone"}));
+        QCOMPARE(ParameterVersion::remembered(), quint8(7));
+        QCOMPARE(m_notices.size(), 1);
+        QCOMPARE(m_notices.first()->parent(), &delegate);
+        QVERIFY(!m_notices.first()->shown);
+    }
+
+    void laterAnswersSkipTheFirstAnswerActions() {
+        ResponseDelegateCurrentParameters delegate;
+        receive(delegate, answer());
+        SignalLog log(&delegate);
+        const QByteArray second = answer("14=09 5=c9");
+        receive(delegate, second);
+
+        QCOMPARE(log.events, QStringList({"valuesChanged", "press(150)", "touch(201)", "edge(130)",
+                                          "memento(" + second.toHex() + ")", "thresholdChanged"}));
+        QCOMPARE(ParameterVersion::remembered(), quint8(7));
+        QCOMPARE(m_notices.size(), 1);
+    }
+
+    void softResetSignalsFollowTheStatusBit() {
+        ResponseDelegateCurrentParameters delegate;
+        receive(delegate, answer());
+        SignalLog log(&delegate);
+        receive(delegate, answer(kSoftResetOn));
+        QCOMPARE(log.changes(), QStringList({"softResetActive"}));
+        // The soft-reset signal comes after the memento and before the output signals.
+        QCOMPARE(log.events.mid(5, 1), QStringList({"softResetActive"}));
+        receive(delegate, answer(kSoftResetOn));
+        receive(delegate, answer());
+        receive(delegate, answer());
+        QCOMPARE(log.changes(),
+                 QStringList({"softResetActive", "softResetActive", "softResetInactive"}));
+    }
+
+    void noticeShowsAndHidesWithTheSoftReset_data() {
+        QTest::addColumn<bool>("noTouchWindow");
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<int>("shows");
+        QTest::addColumn<int>("hides");
+        QTest::addRow("shown, then hidden") << false << 0 << 1 << 1;
+        QTest::addRow("NoTouchWindow set") << true << 0 << 0 << 0;
+        QTest::addRow("notice still polling") << false << 3 << 0 << 0;
+    }
+    void noticeShowsAndHidesWithTheSoftReset() {
+        QFETCH(bool, noTouchWindow);
+        QFETCH(int, polls);
+        QFETCH(int, shows);
+        QFETCH(int, hides);
+        setNoTouchWindow(noTouchWindow);
+        m_initialPolls = polls;
+
+        ResponseDelegateCurrentParameters delegate;
+        SignalLog log(&delegate);
+        receive(delegate, answer());
+        receive(delegate, answer(kSoftResetOn));
+        receive(delegate, answer(kSoftResetOn));
+        QCOMPARE(m_notices.size(), 1);
+        FakeNotice* notice = m_notices.first();
+        QCOMPARE(notice->shown, shows > 0);
+        receive(delegate, answer());
+        QCOMPARE(notice->shows, shows);
+        QCOMPARE(notice->hides, hides);
+        QVERIFY(!notice->shown);
+        // The signals do not depend on the notice.
+        QCOMPARE(log.events.count("softResetActive"), 2);
+        QCOMPARE(log.events.count("softResetInactive"), 1);
+    }
+
+    void firstAnswerInSoftResetShowsTheNewNotice() {
+        ResponseDelegateCurrentParameters delegate;
+        receive(delegate, answer(kSoftResetOn));
+        QCOMPARE(m_notices.size(), 1);
+        QVERIFY(m_notices.first()->shown);
+    }
+
+    void noticeShownElsewhereIsNotShownAgain() {
+        ResponseDelegateCurrentParameters delegate;
+        receive(delegate, answer());
+        m_notices.first()->shown = true;
+        receive(delegate, answer(kSoftResetOn));
+        QCOMPARE(m_notices.first()->shows, 0);
+        receive(delegate, answer());
+        QCOMPARE(m_notices.first()->hides, 1);
+    }
+
+    void worksWithoutANotice() {
+        SoftResetNotice::setFactory({});
+        ResponseDelegateCurrentParameters delegate;
+        SignalLog log(&delegate);
+        receive(delegate, answer(kSoftResetOn));
+        receive(delegate, answer());
+        QCOMPARE(log.changes(),
+                 QStringList({"boardStarted", "softResetActive", "outputChanged", "encode(2)",
+                              "state(true)", "flagsDone", "softResetInactive"}));
+    }
+
+    void peakCheckWaitsForTheEndOfASoftReset() {
+        ResponseDelegateCurrentParameters delegate;
+        QSignalSpy peak(&delegate, &ResponseDelegateCurrentParameters::signalMonPeakActive);
+        receive(delegate, answer("11=10"));
+        delegate.chkforMonPeak();
+        QCOMPARE(peak.count(), 0);
+
+        receive(delegate, answer("11=10 12=20"));
+        receive(delegate, answer());  // soft reset over, peak monitoring off
+        delegate.chkforMonPeak();
+        QCOMPARE(peak.count(), 0);
+        receive(delegate, answer("11=10"));
+        delegate.chkforMonPeak();
+        QCOMPARE(peak.count(), 1);
+        delegate.chkforMonPeak();
+        QCOMPARE(peak.count(), 1);
+    }
+
+    void outputSignalsOnlyOnChange() {
+        ResponseDelegateCurrentParameters delegate;
+        SignalLog log(&delegate);
+        receive(delegate, answer());
+        receive(delegate, answer());
+        QCOMPARE(log.events.count("outputChanged"), 1);
+        receive(delegate, answer("8=03"));
+        receive(delegate, answer("8=03 9=00"));
+        receive(delegate, answer("8=03 9=10"));  // another bit of the output byte
+        QCOMPARE(log.changes(),
+                 QStringList({"boardStarted", "outputChanged", "encode(2)", "state(true)",
+                              "flagsDone", "outputChanged", "encode(3)", "state(true)",
+                              "outputChanged", "encode(3)", "state(false)"}));
+    }
+
+    void firstAnswerOutputIsReportedEvenWhenOff() {
+        ResponseDelegateCurrentParameters delegate;
+        SignalLog log(&delegate);
+        receive(delegate, answer("8=00 9=00"));
+        QCOMPARE(log.changes(), QStringList({"boardStarted", "outputChanged", "encode(0)",
+                                             "state(false)", "flagsDone"}));
+    }
+
+    void monitorFlagsAreCheckedOnce_data() {
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QString>("verdict");
+        QTest::addRow("none") << ""
+                              << "flagsDone";
+        QTest::addRow("test mode") << "11=04"
+                                   << "unsetFlags";
+        QTest::addRow("peaks") << "11=20"
+                               << "unsetFlags";
+        QTest::addRow("peak") << "11=10"
+                              << "unsetFlags";
+        QTest::addRow("edge A") << "10=80"
+                                << "unsetFlags";
+        QTest::addRow("edge B") << "10=20"
+                                << "unsetFlags";
+        QTest::addRow("scan A") << "10=08"
+                                << "unsetFlags";
+        QTest::addRow("scan B") << "10=04"
+                                << "unsetFlags";
+        QTest::addRow("diag B") << "27=40"
+                                << "unsetFlags";
+        QTest::addRow("diag A") << "27=80"
+                                << "unsetFlags";
+        QTest::addRow("scan area A") << "11=80"
+                                     << "unsetFlags";
+        QTest::addRow("scan area B") << "11=40"
+                                     << "unsetFlags";
+        QTest::addRow("dyn A") << "10=02"
+                               << "unsetFlags";
+        QTest::addRow("dyn B") << "10=01"
+                               << "unsetFlags";
+        QTest::addRow("edge maxima and output only") << "10=50 11=08"
+                                                     << "flagsDone";
+    }
+    void monitorFlagsAreCheckedOnce() {
+        QFETCH(QString, flags);
+        QFETCH(QString, verdict);
+        ResponseDelegateCurrentParameters delegate;
+        SignalLog log(&delegate);
+        receive(delegate, answer(flags));
+        receive(delegate, answer("10=ff 11=fc 27=c0"));
+        receive(delegate, answer());
+        QCOMPARE(log.events.count("flagsDone") + log.events.count("unsetFlags"), 1);
+        QCOMPARE(log.events.count(verdict), 1);
+    }
+
+    void thresholdChangesAfterTheFirstAnswer_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<int>("changes");
+        QTest::addRow("same") << ""
+                              << "" << 0;
+        QTest::addRow("touch") << ""
+                               << "5=c9" << 1;
+        QTest::addRow("press") << ""
+                               << "6=01" << 1;
+        QTest::addRow("edge") << ""
+                              << "3=00" << 1;
+        QTest::addRow("prescaler is no threshold") << ""
+                                                   << "2=22" << 0;
+        // While a threshold is 0 the reference follows every answer.
+        QTest::addRow("unknown press") << "6=00"
+                                       << "6=00 5=10" << 0;
+        QTest::addRow("press becomes known") << "6=00"
+                                             << "6=05" << 0;
+    }
+    void thresholdChangesAfterTheFirstAnswer() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(int, changes);
+        ResponseDelegateCurrentParameters delegate;
+        QSignalSpy changed(&delegate, &ResponseDelegateCurrentParameters::signalThresholdChanged);
+        receive(delegate, answer(first));
+        QCOMPARE(changed.count(), 0);
+        receive(delegate, answer(second));
+        QCOMPARE(changed.count(), changes);
+        receive(delegate, answer(second));
+        QCOMPARE(changed.count(), changes);
+    }
+
+    void testAndDiagFlagChanges() {
+        ResponseDelegateCurrentParameters delegate;
+        QSignalSpy changed(&delegate,
+                           &ResponseDelegateCurrentParameters::signalMonTestDiagFlagChanged);
+        receive(delegate, answer());
+        QCOMPARE(changed.count(), 0);
+        receive(delegate, answer("11=04"));
+        QCOMPARE(changed.count(), 1);
+        receive(delegate, answer("11=04 27=40"));
+        QCOMPARE(changed.count(), 2);
+        receive(delegate, answer("11=04 27=40 10=ff"));  // other flags do not count
+        QCOMPARE(changed.count(), 2);
+        receive(delegate, answer("27=80"));
+        QCOMPARE(changed.count(), 3);
+    }
+
+    void shortFirstAnswerKeepsTheStartVersion() {
+        SillyLogger::instance()->setFilter(SillyLogger::Warning);
+        QSignalSpy warnings(SillyLogger::instance(), &SillyLogger::logMessageSignal);
+        ResponseDelegateCurrentParameters delegate;
+        SignalLog log(&delegate);
+        const QByteArray truncated = QByteArray::fromHex("a503118213c896000201");
+        receive(delegate, truncated);
+
+        QCOMPARE(ParameterVersion::remembered(), ParameterVersion::kStartValue);
+        QCOMPARE(warnings.count(), 1);
+        QCOMPARE(log.events,
+                 QStringList({"boardStarted", "valuesChanged", "press(150)", "touch(200)",
+                              "edge(130)", "memento(a503118213c896000201)", "outputChanged",
+                              "encode(2)", "state(true)", "flagsDone"}));
+        QVERIFY(!delegate.isMonitorDiagA());
+        QVERIFY(!delegate.isSoftResetActive());
+
+        // A later packet of two bytes reads as all zero.
+        receive(delegate, QByteArray::fromHex("0003"));
+        QCOMPARE(log.events.count("thresholdChanged"), 1);
+        QCOMPARE(delegate.touchThreshold(), 0);
+    }
+
+    void oversizedAnswerIsReadByItsLayout() {
+        ResponseDelegateCurrentParameters delegate;
+        QSignalSpy memento(&delegate, QOverload<QByteArray>::of(
+                                          &ResponseDelegateCurrentParameters::valuesChanged));
+        QByteArray longPacket = answer("27=40");
+        longPacket.append(QByteArray(10, char(0xEE)));
+        receive(delegate, longPacket);
+        QCOMPARE(memento.count(), 1);
+        QCOMPARE(memento.first().first().toByteArray(), longPacket);
+        QCOMPARE(delegate.touchThreshold(), 200);
+        QVERIFY(delegate.isMonitorDiagB());
+        QCOMPARE(ParameterVersion::remembered(), quint8(7));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ResponseDelegateCurrentParameters)
+#include "tst_ResponseDelegateCurrentParameters.moc"
