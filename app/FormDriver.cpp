@@ -6,6 +6,8 @@
 #include <QtGlobal>
 
 #include "app/AppVersion.h"
+#include "device/DeviceEventDispatcher.h"
+#include "device/DeviceIoDataProvider.h"
 #include "logging/LogMacros.h"
 #include "protocol/FirmwareInformation.h"
 
@@ -59,8 +61,16 @@ QString FormDriver::text() const {
 
 void FormDriver::refresh() {
     TTRACE();
+    // Without a provider or device information (a replay before its information line)
+    // the ids read as 0.
     quint32 vendorId = 0;
     quint32 productId = 0;
+    DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
+    const DeviceInfoData* info = provider != nullptr ? provider->info() : nullptr;
+    if (info != nullptr) {
+        vendorId = info->vendorId;
+        productId = info->productId;
+    }
     m_ui->textEdit->clear();
     const QStringList lines =
         informationLines(FirmwareInformation::instance(), vendorId, productId);

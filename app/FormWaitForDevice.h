@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "app/DeviceWaitLoop.h"
+
 namespace Ui {
 class FormWaitForDevice;
 }
@@ -21,6 +23,11 @@ public:
     ~FormWaitForDevice() override;
 
     void setCancelAction(CancelAction action);
+
+    // The live-mode start-up wait: shows the dialog and asks the dispatcher for a first
+    // connection until a controller answers (true) or Cancel is pressed (false). A
+    // controller of another vendor is used anyway; only a warning is logged.
+    static bool waitForDevice(int intervalMs = DeviceWaitLoop::kDefaultIntervalMs);
 
 private slots:
     void on_buttonBox_rejected();

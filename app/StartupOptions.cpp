@@ -21,7 +21,19 @@ StartupOptions::StartupOptions()
                QStringLiteral("Starts the application without waiting for a device to be "
                               "connected.")),
       m_file(QStringList{QStringLiteral("f"), QStringLiteral("file")},
-             QStringLiteral("If present it opens a file for replay"), QStringLiteral("file")) {
+             QStringLiteral("If present it opens a file for replay"), QStringLiteral("file")),
+      m_simulate(QStringLiteral("simulate"),
+                 QStringLiteral("Runs against the built-in virtual controller instead of a "
+                                "controller on USB.")),
+      m_scenario(QStringLiteral("scenario"),
+                 QStringLiteral("What the virtual controller pretends (implies --simulate): "
+                                "a scenario file, or key=value items separated by commas, "
+                                "e.g. split=4024,brokenWireA=7,firmwareVersion=620."),
+                 QStringLiteral("file|items")),
+      m_screenshot(QStringLiteral("screenshot"),
+                   QStringLiteral("Saves a picture of the main window to the file once the "
+                                  "controller answered, then quits."),
+                   QStringLiteral("png file")) {
     m_parser.setApplicationDescription(QStringLiteral("Setup utility from Orvello"));
     m_parser.addHelpOption();
     m_parser.addVersionOption();
@@ -29,6 +41,9 @@ StartupOptions::StartupOptions()
     m_parser.addOption(m_debugMask);
     m_parser.addOption(m_replay);
     m_parser.addOption(m_file);
+    m_parser.addOption(m_simulate);
+    m_parser.addOption(m_scenario);
+    m_parser.addOption(m_screenshot);
 }
 
 void StartupOptions::process(const QCoreApplication& application) {
@@ -92,4 +107,16 @@ bool StartupOptions::isReplayMode() const {
 
 void StartupOptions::writeSettings(QSettings& settings) const {
     settings.setValue(QString::fromLatin1(kNoSoftResetKey), isReplayFlagSet());
+}
+
+bool StartupOptions::isSimulation() const {
+    return m_parser.isSet(m_simulate) || m_parser.isSet(m_scenario);
+}
+
+QString StartupOptions::scenario() const {
+    return m_parser.value(m_scenario);
+}
+
+QString StartupOptions::screenshotFileName() const {
+    return m_parser.value(m_screenshot);
 }

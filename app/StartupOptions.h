@@ -49,6 +49,13 @@ public:
     // Calibration/NoSoftReset = the replay flag (a file name alone does not count).
     void writeSettings(QSettings& settings) const;
 
+    // Run against the virtual controller instead of a USB device: --simulate, or a
+    // --scenario (a scenario file or comma-separated key=value items).
+    bool isSimulation() const;
+    QString scenario() const;
+    // Where to save a picture of the main window before quitting; empty when not asked.
+    QString screenshotFileName() const;
+
 private:
     quint8 lowByteOf(const QCommandLineOption& option) const;
 
@@ -57,4 +64,7 @@ private:
     QCommandLineOption m_debugMask;
     QCommandLineOption m_replay;
     QCommandLineOption m_file;
+    QCommandLineOption m_simulate;
+    QCommandLineOption m_scenario;
+    QCommandLineOption m_screenshot;
 };
