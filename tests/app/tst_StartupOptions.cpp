@@ -114,11 +114,43 @@ private slots:
         QCOMPARE(settings.value(QStringLiteral("Calibration/NoSoftReset")).toBool(), noSoftReset);
     }
 
+    void virtualControllerAndScreenshotOptions_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("simulation");
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QString>("screenshot");
+        QTest::addRow("live") << "" << false << ""
+                              << "";
+        QTest::addRow("simulate") << "--simulate" << true << ""
+                                  << "";
+        QTest::addRow("scenario implies simulate")
+            << "--scenario split=4024,brokenWireA=7" << true << "split=4024,brokenWireA=7"
+            << "";
+        QTest::addRow("scenario file") << "--simulate --scenario board.ini" << true << "board.ini"
+                                       << "";
+        QTest::addRow("screenshot") << "--simulate --screenshot main.png" << true << ""
+                                    << "main.png";
+    }
+
+    void virtualControllerAndScreenshotOptions() {
+        QFETCH(QString, arguments);
+        QFETCH(bool, simulation);
+        QFETCH(QString, scenario);
+        QFETCH(QString, screenshot);
+        StartupOptions options;
+        QVERIFY(options.parse(commandLine(arguments)));
+        QCOMPARE(options.isSimulation(), simulation);
+        QCOMPARE(options.scenario(), scenario);
+        QCOMPARE(options.screenshotFileName(), screenshot);
+        QVERIFY(!options.isReplayMode());
+    }
+
     void badOptionsAreRejected_data() {
         QTest::addColumn<QString>("arguments");
         QTest::addRow("unknown option") << "--frobnicate";
         QTest::addRow("level without value") << "-l";
         QTest::addRow("file without value") << "--file";
+        QTest::addRow("scenario without value") << "--scenario";
     }
 
     void badOptionsAreRejected() {
@@ -145,6 +177,9 @@ private slots:
             QStringLiteral("If present it opens a file for replay"),
             QStringLiteral("--help"),
             QStringLiteral("--version"),
+            QStringLiteral("--simulate"),
+            QStringLiteral("--scenario <file|items>"),
+            QStringLiteral("--screenshot <png file>"),
         };
         for (const QString& text : expected) {
             QVERIFY2(help.contains(text.simplified()), qPrintable(text));
