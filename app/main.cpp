@@ -22,6 +22,9 @@
 #include "logging/SillyLogger.h"
 #include "protocol/PomelarKind.h"
 #include "resources/AppResources.h"
+#include "sim/SimScenario.h"
+#include "sim/VirtualController.h"
+#include "sim/VirtualHidApi.h"
 
 namespace {
 const char* const kReplayProviderName = "LogReplayer";
@@ -40,18 +43,25 @@ void setApplicationIdentity() {
     QApplication::setAttribute(Qt::AA_Use96Dpi, true);
 }
 
-// The HID backend: the system's hidapi.
+// The HID backend: the system's hidapi, or the virtual controller with --simulate.
 struct HidBackend {
+    std::unique_ptr<VirtualController> controller;
     std::shared_ptr<HidApi> hidApi;
 };
 
 bool chooseHidBackend(const StartupOptions& options, HidBackend& backend) {
-    if (options.isSimulation()) {
-        QTextStream(stderr) << "The virtual controller is not part of this build yet."
-                            << Qt::endl;
+    if (!options.isSimulation()) {
+        backend.hidApi = std::make_shared<SystemHidApi>();
+        return true;
+    }
+    SimScenario scenario;
+    QString error;
+    if (!scenario.applyArgument(options.scenario(), &error)) {
+        QTextStream(stderr) << "Bad scenario: " << error << Qt::endl;
         return false;
     }
-    backend.hidApi = std::make_shared<SystemHidApi>();
+    backend.controller = std::make_unique<VirtualController>(scenario);
+    backend.hidApi = std::make_shared<VirtualHidApi>(backend.controller.get());
     return true;
 }
 
