@@ -14,10 +14,13 @@
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "logging/LogMacros.h"
+#include "protocol/FirmwareInformation.h"
 
 namespace {
 const char* const kNoSoftResetKey = "Calibration/NoSoftReset";
 const char* const kReplayProviderName = "LogReplayer";
+const char* const kMinUiRepoFlagKey = "VersionValue/minUiRepoFlag";
+const char* const kVersionFirstConfigurationKey = "VersionValue/FirstConfiguration";
 
 bool openWithDesktopViewer(const QString& path) {
     return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -114,10 +117,37 @@ void MiscFiles::showEngineeringParameters() {
 
 bool MiscFiles::showCompatibilityMessage(bool flag, QString fileName) {
     TTRACE();
-    Q_UNUSED(flag);
-    Q_UNUSED(fileName);
-    TLOG_WARNING(QStringLiteral("not available: the firmware upgrade offer"));
-    return false;
+    QSettings settings;
+    const bool offerUpgrades =
+        settings.value(QString::fromLatin1(kMinUiRepoFlagKey), false).toBool();
+    const bool decisionStored =
+        settings.value(QString::fromLatin1(kVersionFirstConfigurationKey), false).toBool();
+    if (!flag || (decisionStored && !offerUpgrades)) {
+        return false;
+    }
+
+    UserPrompt::Question question;
+    question.icon = QMessageBox::Information;
+    question.title = QStringLiteral("Firmware update");
+    question.text = QStringLiteral(
+                        "Firmware update available!\nFor further information please "
+                        "contact: ") +
+                    QString::fromLatin1(kSupportEmail);
+    question.informativeText = QStringLiteral("Would you like to upgarde to v.%1 ?")
+                                   .arg(FirmwareInformation::instance().deliveredFirmwareVersion());
+    question.buttons = QMessageBox::Yes | QMessageBox::No;
+    question.defaultButton = QMessageBox::Yes;
+    question.checkBoxText = QStringLiteral("Remember my decision");
+    const UserPrompt::Answer answer = UserPrompt::current().ask(question, m_window);
+
+    // Closing the box counts as No.
+    const bool accepted = answer.button == QMessageBox::Yes;
+    if (answer.checkBoxChecked) {
+        settings.setValue(QString::fromLatin1(kMinUiRepoFlagKey), accepted);
+        settings.setValue(QString::fromLatin1(kVersionFirstConfigurationKey), true);
+    }
+    // Nothing to upload without a file.
+    return accepted && !fileName.isEmpty();
 }
 
 void MiscFiles::on_buttonHelp_clicked() {

@@ -22,6 +22,7 @@ public:
     static constexpr const char* kInstallationGuide = "tavirel_TR4-80_SetupInstallationGuide.pdf";
     static constexpr const char* kReplayFilter = "Replay Log files (*.log)";
     static constexpr const char* kReplayDefault = "*.log";
+    static constexpr const char* kSupportEmail = "support@orvello.example";
 
     explicit MiscFiles(QWidget* window);
 
@@ -45,7 +46,11 @@ public slots:
     bool replayerMode(QString fileName);
     void showFirmwareUpdateWizard(QString fileName);
     void showEngineeringParameters();
-    // The firmware-upgrade offer; true when the user accepted an upgrade.
+    // The firmware-upgrade offer for the delivered file fileName (flag: a newer file is
+    // there). Asks unless flag is false or the user chose to be asked no more
+    // ("VersionValue/FirstConfiguration" set, "VersionValue/minUiRepoFlag" clear); a ticked
+    // "Remember my decision" stores the answer in both keys. True when the user accepted
+    // and there is a file to upload.
     bool showCompatibilityMessage(bool flag, QString fileName);
     void on_buttonHelp_clicked();
     void setGraphInitializedOnceFalse();
