@@ -177,7 +177,11 @@ void SetOperations::setHeldCommand(CommandSetCurrentParameters* command) {
 
 template <typename Slot>
 void SetOperations::retryAfter(int ms, Slot slot) {
-    QTimer::singleShot(ms, this, [this, slot] { (this->*slot)(); });
+    ++m_pendingPasses;
+    QTimer::singleShot(ms, this, [this, slot] {
+        --m_pendingPasses;
+        (this->*slot)();
+    });
 }
 
 template <typename Slot>
@@ -220,7 +224,35 @@ SetOperations::Command SetOperations::commandFromBlock() const {
 }
 
 SetOperations::Command SetOperations::copyOf(const CommandSetCurrentParameters& command) {
-    return Command(CommandFactory::setParams(command.workingCopy()));
+    Command copy(CommandFactory::setParams(command.previousResponse()));
+    copy->workingCopy() = command.workingCopy();
+    return copy;
+}
+
+// A held command was built from an earlier block. Sending it as it stands would undo
+// whatever changed on the controller since; only its own edits are carried onto the
+// current block.
+SetOperations::Command SetOperations::rebased(const CommandSetCurrentParameters& held) const {
+    Command command = commandFromBlock();
+    if (!command) {
+        return command;
+    }
+    const QByteArray& before = held.previousResponse();
+    const QByteArray& edited = held.workingCopy();
+    QByteArray& current = command->workingCopy();
+    if (!CurrentParametersSource::isControllerBlock(before) || edited.size() != before.size() ||
+        current.size() != before.size()) {
+        TLOG_WARNING(
+            QStringLiteral("A held set-parameters command not built from a block of "
+                           "the controller was dropped."));
+        return command;
+    }
+    for (int i = 0; i < current.size(); ++i) {
+        const quint8 changedBits = quint8(edited.at(i)) ^ quint8(before.at(i));
+        current[i] =
+            char((quint8(current.at(i)) & ~changedBits) | (quint8(edited.at(i)) & changedBits));
+    }
+    return command;
 }
 
 bool SetOperations::queueSetCommand(Command command) {
@@ -825,7 +857,8 @@ void SetOperations::saveParametersToFlash() {
         emit signal_finishedSavingParameters();
         return;
     }
-    Command command = m_heldCommand ? std::move(m_heldCommand) : commandFromBlock();
+    Command command = m_heldCommand ? rebased(*m_heldCommand) : commandFromBlock();
+    m_heldCommand.reset();
     syncFlags(*command, kMonitorFlags, false);
     sendAndAsk(std::move(command));
     retryAfter(m_periods.retryMs, &SetOperations::saveParametersToFlash);

@@ -118,7 +118,10 @@ public:
     bool outputEnabledAfterCalib() const { return m_outputEnabledAfterCalib; }
 
     // A set-parameters command prepared earlier, sent by saveParametersToFlash() while
-    // monitor flags are still set. Takes ownership; replaces (and deletes) the one held.
+    // monitor flags are still set: its edits (the bits its working copy changed) are
+    // carried onto the controller's current block, so it never undoes later changes. One
+    // not built from a block of the controller is dropped. Takes ownership; replaces (and
+    // deletes) the one held.
     void setHeldCommand(CommandSetCurrentParameters* command);
     const CommandSetCurrentParameters* heldCommand() const { return m_heldCommand.get(); }
 
@@ -126,6 +129,9 @@ public:
     void setViewMode(int mode) { m_viewMode = mode; }
     int viewMode() const { return m_viewMode; }
     int softResetCount() const { return m_softResetCount; }
+    // Passes armed on a timer and not yet run, over all slots (queryData() aside); 0 once
+    // every loop has ended.
+    int pendingPasses() const { return m_pendingPasses; }
     bool factoryResetPhase() const { return m_factoryResetPhase; }
     bool defaultsLoaded() const { return m_defaultsLoaded; }
 
@@ -234,9 +240,11 @@ private:
     ResponseDelegateCurrentParameters* answeredOrAsk(const char* request);
 
     Command commandFromBlock() const;
-    // A copy of a command's working block as a new command (queued commands belong to
+    // A copy of a command, its block and its edits (queued commands belong to
     // the dispatcher, so the held command is never the queued one).
     static Command copyOf(const CommandSetCurrentParameters& command);
+    // A command from the current block carrying the held command's own edits.
+    Command rebased(const CommandSetCurrentParameters& held) const;
     // Queues a set command, refusing one not built from a block the controller sent.
     bool queueSetCommand(Command command);
     void queue(DeviceCommand* command);
@@ -287,6 +295,7 @@ private:
     Command m_heldCommand;
     int m_viewMode = 0;
     int m_softResetCount = 0;
+    int m_pendingPasses = 0;
     bool m_factoryResetPhase = false;
     bool m_defaultsLoaded = false;
 };

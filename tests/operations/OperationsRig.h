@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QMetaMethod>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+#include "ScriptedController.h"
+#include "device/DeviceBridge.h"
+#include "device/DeviceEventDispatcher.h"
+#include "operations/SetOperations.h"
+#include "protocol/CommandFactory.h"
+#include "protocol/PomelarKind.h"
+#include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/SimpleCommand.h"
+
+// A dispatcher of its own with our controller's kind, the scripted controller as its
+// provider, fast timers, and a SetOperations with short periods whose every signal is
+// counted.
+class OperationsRig {
+public:
+    static void useTestSettings() {
+        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
+        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftware"));
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
+    // "10=a0 27=c0": bytes changed from `base`, offset in decimal, value in hex.
+    static QByteArray withBytes(QByteArray base, const QString& changes) {
+        for (const QString& entry : changes.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QStringList parts = entry.split(QLatin1Char('='));
+            base[parts.at(0).toInt()] = char(parts.at(1).toInt(nullptr, 16));
+        }
+        return base;
+    }
+
+    OperationsRig() : ops(&dispatcher) {
+        dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
+        dispatcher.registerDeviceIoDataProvider(&controller);
+        dispatcher.setDeviceIoDataProvider(controller.name());
+        dispatcher.setDeviceKind(0x25C8, 0x14);
+        dispatcher.setDefaultTimeIntervals(1, 1);
+        SetOperations::Periods periods;
+        periods.retryMs = 20;
+        periods.quickRetryMs = 10;
+        periods.testModeRetryMs = 25;
+        periods.diagInTestModeRetryMs = 30;
+        periods.slowInTestModeRetryMs = 35;
+        ops.setPeriods(periods);
+        const QMetaObject* meta = ops.metaObject();
+        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+            const QMetaMethod method = meta->method(i);
+            if (method.methodType() == QMetaMethod::Signal) {
+                const QByteArray signature = "2" + method.methodSignature();
+                m_spies[method.name()] = std::make_unique<QSignalSpy>(&ops, signature.constData());
+            }
+        }
+    }
+
+    ResponseDelegateCurrentParameters* delegate() {
+        return qobject_cast<ResponseDelegateCurrentParameters*>(
+            dispatcher.responseDelegate(QStringLiteral("CurrentParameters")));
+    }
+
+    // Asks for the block and waits until the tool holds the controller's answer.
+    bool start() {
+        dispatcher.queueCommand(CommandFactory::getParams());
+        return QTest::qWaitFor([this] { return delegate()->data() == controller.block; });
+    }
+
+    int emitted(const QByteArray& signal) const {
+        const auto spy = m_spies.find(signal);
+        return spy == m_spies.end() ? -1 : spy->second->count();
+    }
+    QVariantList arguments(const QByteArray& signal) const {
+        const auto spy = m_spies.find(signal);
+        return spy == m_spies.end() || spy->second->isEmpty() ? QVariantList()
+                                                              : spy->second->first();
+    }
+    QStringList emittedSignals() const {
+        QStringList names;
+        for (const auto& spy : m_spies) {
+            for (int i = 0; i < spy.second->count(); ++i) {
+                names << QString::fromLatin1(spy.first);
+            }
+        }
+        names.sort();
+        return names;
+    }
+    // Waits until every loop has ended and the queue is empty.
+    bool settle() {
+        return QTest::qWaitFor(
+            [this] { return ops.pendingPasses() == 0 && dispatcher.queuedCommandCount() == 0; });
+    }
+
+    DeviceEventDispatcher dispatcher;
+    ScriptedController controller;
+    SetOperations ops;
+
+private:
+    std::map<QByteArray, std::unique_ptr<QSignalSpy>> m_spies;
+};
