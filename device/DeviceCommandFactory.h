@@ -41,4 +41,11 @@ public:
     // A set-parameters command over a copy of a current-parameters block the controller
     // sent (previous), ready for the writers.
     virtual DeviceCommand* setParams(QByteArray previous) const = 0;
+    // Set-filter and set-tracker commands over a copy of a filter or tracker report the
+    // controller sent (previous), ready for the writers.
+    virtual DeviceCommand* setFilterAB(QByteArray previous) const = 0;
+    virtual DeviceCommand* setTrackerParams(QByteArray previous) const = 0;
+    // The zonal filter coefficients of array A or B: count byte, then the values.
+    virtual DeviceCommand* setZoneFilterA(QByteArray values) const = 0;
+    virtual DeviceCommand* setZoneFilterB(QByteArray values) const = 0;
 };

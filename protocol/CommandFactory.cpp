@@ -1,6 +1,9 @@
 #include "CommandFactory.h"
 
 #include "protocol/CommandSetCurrentParameters.h"
+#include "protocol/CommandSetFilterAB.h"
+#include "protocol/CommandSetTrackerParams.h"
+#include "protocol/CommandSetZoneFilter.h"
 #include "protocol/Opcodes.h"
 #include "protocol/SimpleCommand.h"
 
@@ -78,4 +81,24 @@ CommandSetCurrentParameters* CommandFactory::setParams(const QByteArray& previou
     auto* command = new CommandSetCurrentParameters();
     command->setPreviousResponse(previous);
     return command;
+}
+
+CommandSetFilterAB* CommandFactory::setFilterAB(const QByteArray& previous) {
+    auto* command = new CommandSetFilterAB();
+    command->setPreviousResponse(previous);
+    return command;
+}
+
+CommandSetTrackerParams* CommandFactory::setTrackerParams(const QByteArray& previous) {
+    auto* command = new CommandSetTrackerParams();
+    command->setPreviousResponse(previous);
+    return command;
+}
+
+CommandSetZoneFilter* CommandFactory::setZoneFilterA(const QByteArray& values) {
+    return new CommandSetZoneFilter(Opcode::SetZoneFilterA, values);
+}
+
+CommandSetZoneFilter* CommandFactory::setZoneFilterB(const QByteArray& values) {
+    return new CommandSetZoneFilter(Opcode::SetZoneFilterB, values);
 }

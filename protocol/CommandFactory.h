@@ -3,6 +3,9 @@
 #include <QByteArray>
 
 class CommandSetCurrentParameters;
+class CommandSetFilterAB;
+class CommandSetTrackerParams;
+class CommandSetZoneFilter;
 class SimpleCommand;
 
 // Builders of the controller's plain requests. Each returns a new command without a
@@ -31,4 +34,12 @@ public:
     // Set-parameters (opcode 4) built from `previous`, normally a copy of the
     // "CurrentParameters" delegate's block; edit it through its writers, then queue it.
     static CommandSetCurrentParameters* setParams(const QByteArray& previous);
+    // Opcode 18: the filter set from `previous` (a received "FilterAB" report, normally
+    // a copy of the delegate's data()); edit it through its writers, then queue it.
+    static CommandSetFilterAB* setFilterAB(const QByteArray& previous);
+    // Opcode 35: the tracker set from `previous` (a received "TrackerParams" report).
+    static CommandSetTrackerParams* setTrackerParams(const QByteArray& previous);
+    // Opcodes 31 (A) and 32 (B): the coefficient count, then the coefficients (at most 57).
+    static CommandSetZoneFilter* setZoneFilterA(const QByteArray& values);
+    static CommandSetZoneFilter* setZoneFilterB(const QByteArray& values);
 };

@@ -2,6 +2,9 @@
 
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
+#include "protocol/CommandSetFilterAB.h"
+#include "protocol/CommandSetTrackerParams.h"
+#include "protocol/CommandSetZoneFilter.h"
 #include "protocol/Opcodes.h"
 #include "protocol/SimpleCommand.h"
 
@@ -107,4 +110,20 @@ DeviceCommand* PomelarCommandFactory::getZoneFilterB() const {
 
 DeviceCommand* PomelarCommandFactory::setParams(QByteArray previous) const {
     return CommandFactory::setParams(previous);
+}
+
+DeviceCommand* PomelarCommandFactory::setFilterAB(QByteArray previous) const {
+    return CommandFactory::setFilterAB(previous);
+}
+
+DeviceCommand* PomelarCommandFactory::setTrackerParams(QByteArray previous) const {
+    return CommandFactory::setTrackerParams(previous);
+}
+
+DeviceCommand* PomelarCommandFactory::setZoneFilterA(QByteArray values) const {
+    return CommandFactory::setZoneFilterA(values);
+}
+
+DeviceCommand* PomelarCommandFactory::setZoneFilterB(QByteArray values) const {
+    return CommandFactory::setZoneFilterB(values);
 }

@@ -31,4 +31,8 @@ public:
     DeviceCommand* getZoneFilterA() const override;
     DeviceCommand* getZoneFilterB() const override;
     DeviceCommand* setParams(QByteArray previous) const override;
+    DeviceCommand* setFilterAB(QByteArray previous) const override;
+    DeviceCommand* setTrackerParams(QByteArray previous) const override;
+    DeviceCommand* setZoneFilterA(QByteArray values) const override;
+    DeviceCommand* setZoneFilterB(QByteArray values) const override;
 };

@@ -2,6 +2,15 @@
 
 #include "protocol/PomelarCommandFactory.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/ResponseDelegateFilterAB.h"
+#include "protocol/ResponseDelegateOutputDiagnostics.h"
+#include "protocol/ResponseDelegateProcessedEdge.h"
+#include "protocol/ResponseDelegateProcessedScan.h"
+#include "protocol/ResponseDelegateScanArea.h"
+#include "protocol/ResponseDelegateTrackerParams.h"
+#include "protocol/ResponseDelegateUntrackedFinger.h"
+#include "protocol/ResponseDelegateVersionAndCopyright.h"
+#include "protocol/ResponseDelegateZoneFilterAB.h"
 
 PomelarKind::PomelarKind(QObject* parent) : DeviceKind(parent) {
     setObjectName(QStringLiteral("PomelarKind"));
@@ -25,6 +34,15 @@ void PomelarKind::registerDelegates() {
     // Routing does not depend on this order (packets go to the first delegate, by name,
     // that understands them); the order only fixes the registry log.
     registerResponseDelegate(new ResponseDelegateCurrentParameters(this));
+    registerResponseDelegate(new ResponseDelegateProcessedEdge(this));
+    registerResponseDelegate(new ResponseDelegateProcessedScan(this));
+    registerResponseDelegate(new ResponseDelegateVersionAndCopyright(this));
+    registerResponseDelegate(new ResponseDelegateUntrackedFinger(this));
+    registerResponseDelegate(new ResponseDelegateFilterAB(this));
+    registerResponseDelegate(new ResponseDelegateTrackerParams(this));
+    registerResponseDelegate(new ResponseDelegateZoneFilterAB(this));
+    registerResponseDelegate(new ResponseDelegateOutputDiagnostics(this));
+    registerResponseDelegate(new ResponseDelegateScanArea(this));
 }
 
 void PomelarKind::createCommandFactory() {

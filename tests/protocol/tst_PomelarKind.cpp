@@ -7,6 +7,7 @@
 #include "device/DeviceCommand.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceResponseDelegate.h"
+#include "logging/LogMacros.h"
 #include "protocol/PomelarCommandFactory.h"
 #include "protocol/PomelarKind.h"
 
@@ -90,6 +91,18 @@ private slots:
         QTest::addRow("setParams") << KindBuilder([](const F& f) {
             return f.setParams(QByteArray::fromHex("0703aabbcc"));
         }) << QByteArray::fromHex("04aabbcc");
+        QTest::addRow("setFilterAB") << KindBuilder([](const F& f) {
+            return f.setFilterAB(QByteArray::fromHex("00150001000011"));
+        }) << QByteArray::fromHex("120001000011");
+        QTest::addRow("setTrackerParams") << KindBuilder([](const F& f) {
+            return f.setTrackerParams(QByteArray::fromHex("0025000100"));
+        }) << QByteArray::fromHex("23000100");
+        QTest::addRow("setZoneFilterA") << KindBuilder([](const F& f) {
+            return f.setZoneFilterA(QByteArray::fromHex("0a0b0c"));
+        }) << QByteArray::fromHex("1f030a0b0c");
+        QTest::addRow("setZoneFilterB")
+            << KindBuilder([](const F& f) { return f.setZoneFilterB(QByteArray::fromHex("01")); })
+            << QByteArray::fromHex("200101");
     }
     void builderBytes() {
         QFETCH(KindBuilder, build);
@@ -112,6 +125,62 @@ private slots:
         QCOMPARE(dispatcher.findResponseDelegate(packet), parameters);
         packet[1] = 0x7E;
         QCOMPARE(dispatcher.findResponseDelegate(packet), nullptr);
+    }
+
+    void everyResponseCodeReachesItsDelegate_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("delegateName");
+        QTest::addRow("version") << 1 << "VersionAndCopyright";
+        QTest::addRow("copyright") << 2 << "VersionAndCopyright";
+        QTest::addRow("edge A") << 4 << "ProcessedEdge";
+        QTest::addRow("edge B") << 5 << "ProcessedEdge";
+        QTest::addRow("scan A") << 8 << "ProcessedScan";
+        QTest::addRow("scan B") << 9 << "ProcessedScan";
+        QTest::addRow("scan area A") << 12 << "ScanArea";
+        QTest::addRow("scan area B") << 13 << "ScanArea";
+        QTest::addRow("untracked finger") << 18 << "UntrackedFinger";
+        QTest::addRow("filter") << 21 << "FilterAB";
+        QTest::addRow("zone filter A") << 35 << "ZoneFilterAB";
+        QTest::addRow("zone filter B") << 36 << "ZoneFilterAB";
+        QTest::addRow("tracker") << 37 << "TrackerParams";
+        QTest::addRow("diagnostics A") << 40 << "OutputDiagnostics";
+        QTest::addRow("diagnostics B") << 41 << "OutputDiagnostics";
+    }
+    void everyResponseCodeReachesItsDelegate() {
+        QFETCH(int, code);
+        QFETCH(QString, delegateName);
+        DeviceEventDispatcher dispatcher;
+        dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
+        QVERIFY(dispatcher.setDeviceKind(0x25C8, 0x14));
+        DeviceResponseDelegate* delegate = dispatcher.responseDelegate(delegateName);
+        QVERIFY(delegate != nullptr);
+        QCOMPARE(delegate->name(), delegateName);
+        QByteArray packet(60, '\0');
+        packet[1] = char(code);
+        QCOMPARE(dispatcher.findResponseDelegate(packet), delegate);
+    }
+
+    void delegatesAreRegisteredInOrder() {
+        QSignalSpy log(SillyLogger::instance(), &SillyLogger::logMessageSignal);
+        SillyLogger::instance()->setFilter(SillyLogger::Information);
+        QObject owner;
+        PomelarKind kind(&owner);
+        SillyLogger::instance()->setFilter(0);
+        QStringList registered;
+        for (const QList<QVariant>& call : log) {
+            const QString text = call.at(1).toString();
+            const QString marker = QStringLiteral("Item added to response registry: ");
+            if (text.contains(marker)) {
+                registered << text.mid(text.indexOf(marker) + marker.size());
+            }
+        }
+        QCOMPARE(registered,
+                 (QStringList{"CurrentParameters", "ProcessedEdge", "ProcessedScan",
+                              "VersionAndCopyright", "UntrackedFinger", "FilterAB", "TrackerParams",
+                              "ZoneFilterAB", "OutputDiagnostics", "ScanArea"}));
+        for (const QString& name : registered) {
+            QCOMPARE(kind.delegateByName(name)->parent(), &kind);
+        }
     }
 
     void secondFactoryReplacesTheFirst() {

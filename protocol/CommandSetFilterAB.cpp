@@ -1,0 +1,7 @@
+#include "CommandSetFilterAB.h"
+
+#include "protocol/Opcodes.h"
+
+QByteArray CommandSetFilterAB::execute() {
+    return protected_execute(Opcode::SetFilterAB);
+}

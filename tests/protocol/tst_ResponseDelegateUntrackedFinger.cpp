@@ -1,0 +1,343 @@
+#include <QSettings>
+#include <QtTest>
+
+#include "logging/LogMacros.h"
+#include "protocol/ResponseDelegateUntrackedFinger.h"
+
+namespace {
+using Finger = ResponseDelegateUntrackedFinger;
+
+const char kStartKey[] = "Calibration/Start";
+// 00, code 18, STATE1, unused, value A (LE), value B (LE).
+const QByteArray kNoContact = QByteArray::fromHex("0012000000000000");
+const QByteArray kContact = QByteArray::fromHex("0012020000000000");
+
+QByteArray contactWith(int a, int b) {
+    QByteArray report = kContact;
+    report[4] = char(a & 0xFF);
+    report[5] = char(a >> 8);
+    report[6] = char(b & 0xFF);
+    report[7] = char(b >> 8);
+    return report;
+}
+
+void feed(Finger& finger, const QByteArray& report) {
+    finger.addData(report);
+    finger.execute();
+}
+
+bool calibrationStarted() {
+    return QSettings().value(kStartKey, false).toBool();
+}
+
+class LogCapture {
+public:
+    LogCapture() : m_spy(SillyLogger::instance(), &SillyLogger::logMessageSignal) {
+        SillyLogger::instance()->setFilter(0xFF);
+    }
+    ~LogCapture() { SillyLogger::instance()->setFilter(0); }
+    bool contains(const QString& text) const {
+        for (const QList<QVariant>& call : m_spy) {
+            if (call.at(1).toString().contains(text)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QSignalSpy m_spy;
+};
+
+QList<int> ints(const QSignalSpy& spy, int argument = 0) {
+    QList<int> values;
+    for (const QList<QVariant>& call : spy) {
+        values << call.at(argument).toInt();
+    }
+    return values;
+}
+}  // namespace
+
+class tst_ResponseDelegateUntrackedFinger : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
+        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
+    }
+    void init() { QSettings().setValue(kStartKey, true); }
+    void cleanupTestCase() { QSettings().clear(); }
+
+    void understoodCode() {
+        Finger finger;
+        QCOMPARE(finger.name(), QStringLiteral("UntrackedFinger"));
+        QVERIFY(finger.isUnderstood(kContact));
+        QVERIFY(!finger.isUnderstood(QByteArray::fromHex("0013")));
+        QVERIFY(!finger.isUnderstood(QByteArray::fromHex("12")));
+    }
+
+    void hundredSamplesProgressThenComplete() {
+        Finger finger;
+        QSignalSpy progress(&finger, &Finger::progress);
+        QSignalSpy completed(&finger, &Finger::completed);
+        QSignalSpy down(&finger, &Finger::fingerDown);
+        QSignalSpy up(&finger, &Finger::fingerUp);
+        finger.setNumberOfSamples(100);
+        finger.acquisitionStart();
+        QCOMPARE(ints(progress), QList<int>{0});
+
+        feed(finger, kNoContact);  // idle takes the request
+        QCOMPARE(finger.state(), int(Finger::WaitForContact));
+        QVERIFY(!finger.isAcquisitionRequested());
+        QVERIFY(finger.isFeedbackTimerActive());
+        feed(finger, kNoContact);
+        QCOMPARE(finger.state(), int(Finger::WaitForContact));
+        feed(finger, contactWith(999, 999));  // the touch itself is not a sample
+        QCOMPARE(down.count(), 1);
+        QCOMPARE(finger.state(), int(Finger::Acquiring));
+        QVERIFY(!finger.isFeedbackTimerActive());
+        QVERIFY(finger.isAcquisitionTimerActive());
+
+        QList<int> expected{0};
+        for (int i = 1; i <= 100; ++i) {
+            feed(finger, contactWith(i, 1000 + i));
+            if (i < 100) {
+                expected << i;
+                QCOMPARE(ints(progress), expected);
+                QCOMPARE(completed.count(), 0);
+            }
+        }
+        QCOMPARE(ints(progress), expected);
+        QCOMPARE(completed.count(), 1);
+        const auto a = completed.at(0).at(0).value<NormalVariable>();
+        const auto b = completed.at(0).at(1).value<NormalVariable>();
+        QCOMPARE(a.count(), 100);
+        QCOMPARE(a.mean(), 50.5);
+        QCOMPARE(a.minimum(), 1.0);
+        QCOMPARE(a.maximum(), 100.0);
+        QCOMPARE(b.mean(), 1050.5);
+        QCOMPARE(finger.state(), int(Finger::Done));
+        QVERIFY(finger.isFinished());
+        QVERIFY(!finger.isAcquisitionTimerActive());
+
+        feed(finger, contactWith(5, 5));
+        QCOMPARE(finger.state(), int(Finger::Done));
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(up.count(), 0);
+        feed(finger, kNoContact);
+        QCOMPARE(up.count(), 1);
+        QCOMPARE(finger.state(), int(Finger::Idle));
+    }
+
+    void progressPercentages_data() {
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<QList<int>>("progress");
+        QTest::addColumn<int>("reportsToComplete");
+        QTest::addRow("3 samples") << 3 << QList<int>{0, 33, 66} << 3;
+        QTest::addRow("1 sample") << 1 << QList<int>{0} << 1;
+        QTest::addRow("0 samples completes at once") << 0 << QList<int>{0} << 1;
+        QTest::addRow("200 samples, first percent after two")
+            << 200 << QList<int>{0, 0, 1, 1, 2} << 200;
+    }
+    void progressPercentages() {
+        QFETCH(int, samples);
+        QFETCH(QList<int>, progress);
+        QFETCH(int, reportsToComplete);
+        Finger finger;
+        QSignalSpy progressSpy(&finger, &Finger::progress);
+        QSignalSpy completed(&finger, &Finger::completed);
+        finger.setNumberOfSamples(samples);
+        finger.acquisitionStart();
+        feed(finger, kNoContact);
+        feed(finger, kContact);
+        for (int i = 0; i < reportsToComplete; ++i) {
+            QCOMPARE(completed.count(), 0);
+            feed(finger, kContact);
+        }
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(ints(progressSpy).mid(0, progress.size()), progress);
+    }
+
+    void valuesAreLittleEndian() {
+        Finger finger;
+        QSignalSpy completed(&finger, &Finger::completed);
+        finger.setNumberOfSamples(1);
+        finger.acquisitionStart();
+        feed(finger, kNoContact);
+        feed(finger, kContact);
+        feed(finger, QByteArray::fromHex("00120200"
+                                         "0201"
+                                         "ff03"
+                                         "aaaa"));
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(completed.at(0).at(0).value<NormalVariable>().sum(), 258.0);
+        QCOMPARE(completed.at(0).at(1).value<NormalVariable>().sum(), 1023.0);
+    }
+
+    void liftOffMidwayResetsAndTimesOut() {
+        Finger finger;
+        finger.setContactTimeout(30);
+        QSignalSpy timeout(&finger, &Finger::timeout);
+        QSignalSpy completed(&finger, &Finger::completed);
+        finger.setNumberOfSamples(10);
+        finger.acquisitionStart();
+        feed(finger, kNoContact);
+        feed(finger, kContact);
+        feed(finger, contactWith(7, 7));
+        QCOMPARE(finger.progressPercent(), 10);
+        QVERIFY(!finger.isAcquisitionTimerActive());
+
+        feed(finger, kNoContact);
+        QCOMPARE(finger.state(), int(Finger::Acquiring));
+        QCOMPARE(finger.accumulatorA().count(), 0);
+        QCOMPARE(finger.progressPercent(), 0);
+        QVERIFY(finger.isAcquisitionTimerActive());
+
+        QVERIFY(timeout.wait(5000));
+        QCOMPARE(timeout.count(), 1);
+        QVERIFY(!calibrationStarted());
+        QCOMPARE(finger.state(), int(Finger::Idle));
+        QCOMPARE(completed.count(), 0);
+    }
+
+    void liftOffBeforeAnySampleKeepsContactTimer() {
+        Finger finger;
+        finger.setNumberOfSamples(10);
+        finger.acquisitionStart();
+        feed(finger, kNoContact);
+        feed(finger, kContact);
+        feed(finger, kNoContact);
+        // The timer armed at contact keeps running; the finger may come back in time.
+        QCOMPARE(finger.state(), int(Finger::Acquiring));
+        QVERIFY(finger.isAcquisitionTimerActive());
+        feed(finger, contactWith(3, 4));
+        QCOMPARE(finger.accumulatorA().count(), 1);
+        QVERIFY(!finger.isAcquisitionTimerActive());
+    }
+
+    void feedbackTimeoutWhileWaitingForContact() {
+        Finger finger;
+        finger.setFeedbackTimeout(30);
+        QSignalSpy feedback(&finger, &Finger::feedbacktimeout);
+        QSignalSpy timeout(&finger, &Finger::timeout);
+        finger.setNumberOfSamples(10);
+        finger.acquisitionStart();
+        feed(finger, kNoContact);
+        QVERIFY(feedback.wait(5000));
+        QCOMPARE(feedback.count(), 1);
+        QCOMPARE(timeout.count(), 0);
+        QVERIFY(!calibrationStarted());
+        QCOMPARE(finger.state(), int(Finger::Idle));
+    }
+
+    void stoppedCalibrationDisconnectsTimers() {
+        Finger finger;
+        finger.setFeedbackTimeout(30);
+        QSignalSpy feedback(&finger, &Finger::feedbacktimeout);
+        feed(finger, kNoContact);  // idle starts the feedback timer
+        QVERIFY(finger.isFeedbackTimerActive());
+        QSettings().setValue(kStartKey, false);
+        feed(finger, kContact);
+        QCOMPARE(finger.state(), int(Finger::Idle));
+        QTRY_VERIFY(!finger.isFeedbackTimerActive());
+        QCOMPARE(feedback.count(), 0);
+    }
+
+    void stopEndsBothTimers() {
+        Finger finger;
+        finger.setTimeout(30);
+        QSignalSpy timeout(&finger, &Finger::timeout);
+        feed(finger, kNoContact);  // connects the timers
+        finger.acquisitionStart();
+        QVERIFY(finger.isAcquisitionTimerActive());
+        finger.acquisitionStop();
+        QVERIFY(!finger.isAcquisitionTimerActive());
+        QVERIFY(!finger.isFeedbackTimerActive());
+        QVERIFY(!calibrationStarted());
+        QCOMPARE(finger.progressPercent(), 0);
+        QVERIFY(!finger.isAcquisitionRequested());
+        QCOMPARE(timeout.count(), 0);
+    }
+
+    void remainingTimeReports() {
+        Finger finger;
+        finger.setFeedbackTimeout(60000);
+        QSignalSpy remaining(&finger, &Finger::remainingTime);
+        finger.setStartStopTimerFlag(true);
+        QCOMPARE(remaining.count(), 1);
+        QCOMPARE(remaining.at(0).at(0).toInt(), 60000);
+        QCOMPARE(remaining.at(0).at(1).toInt(), 60000);
+        QVERIFY(finger.isFeedbackTimerActive());
+        feed(finger, kNoContact);
+        QCOMPARE(remaining.count(), 2);
+        QCOMPARE(remaining.at(1).at(0).toInt(), 60000);
+        QVERIFY(remaining.at(1).at(1).toInt() > 0);
+        QVERIFY(remaining.at(1).at(1).toInt() <= 60000);
+    }
+
+    void defaultRangesAreFiveAndFiftySeconds() {
+        Finger finger;
+        QSignalSpy remaining(&finger, &Finger::remainingTime);
+        finger.setStartStopTimerFlag(false);
+        finger.setNumberOfSamples(4);
+        finger.acquisitionStart();
+        feed(finger, kNoContact);
+        feed(finger, kContact);
+        feed(finger, kContact);  // 25 %: the acquisition range is announced full
+        QCOMPARE(remaining.first().at(0).toInt(), 50000);
+        QCOMPARE(remaining.last().at(0).toInt(), 5000);
+        QCOMPARE(remaining.last().at(1).toInt(), 5000);
+    }
+
+    void restartSetsStartAndStopsAcquisitionTimer() {
+        Finger finger;
+        QSettings().setValue(kStartKey, false);
+        finger.acquisitionStart();
+        QVERIFY(finger.isAcquisitionTimerActive());
+        finger.onRestartClicked();
+        QVERIFY(calibrationStarted());
+        QVERIFY(!finger.isAcquisitionTimerActive());
+    }
+
+    void zeroSamplesIsLoggedAsCritical() {
+        LogCapture log;
+        Finger finger;
+        finger.acquisitionStart();
+        QVERIFY(log.contains(QStringLiteral("the necessary number of samples have not been set")));
+    }
+
+    void shortReportIsIgnored_data() {
+        QTest::addColumn<QByteArray>("report");
+        QTest::addRow("seven bytes") << QByteArray::fromHex("00120200020104");
+        QTest::addRow("code only") << QByteArray::fromHex("0012");
+        QTest::addRow("empty") << QByteArray();
+    }
+    void shortReportIsIgnored() {
+        QFETCH(QByteArray, report);
+        LogCapture log;
+        Finger finger;
+        QSignalSpy progress(&finger, &Finger::progress);
+        finger.setNumberOfSamples(10);
+        finger.acquisitionStart();
+        feed(finger, kNoContact);
+        feed(finger, kContact);
+        feed(finger, report);
+        QCOMPARE(finger.accumulatorA().count(), 0);
+        QCOMPARE(progress.count(), 1);
+        QCOMPARE(finger.state(), int(Finger::Acquiring));
+        QVERIFY(log.contains(QStringLiteral("too short")));
+    }
+
+    void wrongCodeIsLogged() {
+        LogCapture log;
+        Finger finger;
+        finger.addData(QByteArray::fromHex("0041"));
+        QVERIFY(log.contains(QStringLiteral("Called with the wrong type of packet: A")));
+        QCOMPARE(finger.data(), QByteArray::fromHex("0041"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ResponseDelegateUntrackedFinger)
+#include "tst_ResponseDelegateUntrackedFinger.moc"

@@ -1,0 +1,250 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "sim/SimScenario.h"
+
+Q_DECLARE_METATYPE(SimScenario::FirmwareFailure)
+
+class tst_SimScenario : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString writeFile(const QString& name, const QByteArray& text) {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly)) {
+            return QString();
+        }
+        file.write(text);
+        return file.fileName();
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void optionSetsItsKnob_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("expected");
+        QTest::addRow("hex vid") << "vid"
+                                 << "0x102e"
+                                 << "vendorId" << QVariant(0x102E);
+        QTest::addRow("decimal pid") << "pid"
+                                     << "5"
+                                     << "productId" << QVariant(5);
+        QTest::addRow("split 4024 A") << "split"
+                                      << "4024"
+                                      << "wiresA" << QVariant(40);
+        QTest::addRow("split 4024 B") << "split"
+                                      << "4024"
+                                      << "wiresB" << QVariant(24);
+        QTest::addRow("split 2440 A") << "split"
+                                      << "2440"
+                                      << "wiresA" << QVariant(24);
+        QTest::addRow("param version 0") << "paramVersion"
+                                         << "0"
+                                         << "paramVersion" << QVariant(0);
+        QTest::addRow("firmware as hex digits") << "firmwareVersion"
+                                                << "620"
+                                                << "firmwareVersion" << QVariant(0x620);
+        QTest::addRow("noise") << "noise"
+                               << "2.5"
+                               << "noise" << QVariant(2.5);
+        QTest::addRow("broken wire") << "brokenWireA"
+                                     << "7"
+                                     << "brokenWireA" << QVariant(7);
+        QTest::addRow("bool yes") << "calibrated"
+                                  << "yes"
+                                  << "calibrated" << QVariant(true);
+        QTest::addRow("bool off") << "resetOnPrescalerChange"
+                                  << "off"
+                                  << "resetOnPrescalerChange" << QVariant(false);
+        QTest::addRow("latency") << "latency"
+                                 << "0"
+                                 << "latencyMs" << QVariant(0);
+        QTest::addRow("silence for ever") << "silenceFor"
+                                          << "-1"
+                                          << "silenceForMs" << QVariant(-1);
+        QTest::addRow("product text") << "product"
+                                      << "Board X"
+                                      << "product" << QVariant(QStringLiteral("Board X"));
+    }
+    void optionSetsItsKnob() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, field);
+        QFETCH(QVariant, expected);
+        SimScenario scenario;
+        QVERIFY(scenario.applyOption(key, value));
+        const QHash<QString, QVariant> fields{
+            {"vendorId", scenario.vendorId},
+            {"productId", scenario.productId},
+            {"wiresA", scenario.wiresA},
+            {"wiresB", scenario.wiresB},
+            {"paramVersion", scenario.paramVersion},
+            {"firmwareVersion", scenario.firmwareVersion},
+            {"noise", scenario.noise},
+            {"brokenWireA", scenario.brokenWireA},
+            {"calibrated", scenario.calibrated},
+            {"resetOnPrescalerChange", scenario.resetOnPrescalerChange},
+            {"latencyMs", scenario.latencyMs},
+            {"silenceForMs", scenario.silenceForMs},
+            {"product", scenario.product},
+        };
+        QVERIFY(fields.contains(field));
+        QCOMPARE(fields.value(field).toString(), expected.toString());
+    }
+
+    void badOptionIsRefusedAndChangesNothing_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addRow("unknown key") << "colour"
+                                     << "blue";
+        QTest::addRow("split not a sensor") << "split"
+                                            << "4040x";
+        QTest::addRow("split other counts") << "split"
+                                            << "3232";
+        QTest::addRow("vid too large") << "vid"
+                                       << "0x10000";
+        QTest::addRow("vid not a number") << "vid"
+                                          << "abc";
+        QTest::addRow("param version 2") << "paramVersion"
+                                         << "2";
+        QTest::addRow("negative latency") << "latency"
+                                          << "-5";
+        QTest::addRow("noise above range") << "noise"
+                                           << "51";
+        QTest::addRow("noise not a number") << "noise"
+                                            << "nan";
+        QTest::addRow("wire index beyond 39") << "brokenWireB"
+                                              << "40";
+        QTest::addRow("bool word") << "calibrated"
+                                   << "maybe";
+        QTest::addRow("touch off the sensor") << "touches"
+                                              << "100:4096:10";
+        QTest::addRow("touch without time") << "touches"
+                                            << ":10:10";
+        QTest::addRow("touch lift misspelt") << "touches"
+                                             << "100:down";
+        QTest::addRow("unknown failure") << "firmwareFailure"
+                                         << "explode";
+    }
+    void badOptionIsRefusedAndChangesNothing() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        SimScenario scenario;
+        scenario.latencyMs = 7;
+        scenario.wiresB = 24;
+        QString error;
+        QVERIFY(!scenario.applyOption(key, value, &error));
+        QVERIFY(error.contains(key));
+        QCOMPARE(scenario.latencyMs, 7);
+        QCOMPARE(scenario.wiresB, 24);
+        QCOMPARE(scenario.wiresA, 40);
+        QCOMPARE(scenario.vendorId, quint16(0x25C8));
+        QVERIFY(scenario.touches.isEmpty());
+        QCOMPARE(scenario.firmwareFailure, SimScenario::FirmwareFailure::None);
+    }
+
+    void touchesAreParsedAndSortedByTime() {
+        QList<SimScenario::Touch> touches;
+        QString error;
+        QVERIFY(SimScenario::parseTouches("2000:up; 500:100:4095 , 0:0:0", &touches, &error));
+        QCOMPARE(touches.size(), 3);
+        QCOMPARE(touches.at(0).atMs, 0);
+        QVERIFY(touches.at(0).down);
+        QCOMPARE(touches.at(1).atMs, 500);
+        QCOMPARE(touches.at(1).a, 100);
+        QCOMPARE(touches.at(1).b, 4095);
+        QCOMPARE(touches.at(2).atMs, 2000);
+        QVERIFY(!touches.at(2).down);
+    }
+
+    void firmwareFailureNamesRoundTrip_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<SimScenario::FirmwareFailure>("failure");
+        using F = SimScenario::FirmwareFailure;
+        QTest::addRow("none") << "none" << F::None;
+        QTest::addRow("storeclear") << "storeclear" << F::StoreNotCleared;
+        QTest::addRow("headerset") << "headerset" << F::HeaderRejected;
+        QTest::addRow("headerecho") << "headerecho" << F::HeaderEchoWrong;
+        QTest::addRow("item") << "item" << F::ItemRejected;
+        QTest::addRow("itemsilent") << "itemsilent" << F::ItemUnanswered;
+        QTest::addRow("notready") << "notready" << F::NotReady;
+        QTest::addRow("commit") << "commit" << F::CommitRefused;
+        QTest::addRow("noreturn") << "noreturn" << F::NoReturn;
+    }
+    void firmwareFailureNamesRoundTrip() {
+        QFETCH(QString, name);
+        QFETCH(SimScenario::FirmwareFailure, failure);
+        SimScenario scenario;
+        QVERIFY(scenario.applyOption("firmwareFailure", name.toUpper()));
+        QCOMPARE(scenario.firmwareFailure, failure);
+        QCOMPARE(SimScenario::firmwareFailureName(failure), name);
+    }
+
+    void argumentListWithTouchesHoldingCommas() {
+        SimScenario scenario;
+        QVERIFY(scenario.applyArgument("split=2440,touches=100:10:20,900:up,latency=9"));
+        QCOMPARE(scenario.wiresA, 24);
+        QCOMPARE(scenario.latencyMs, 9);
+        QCOMPARE(scenario.touches.size(), 2);
+        QCOMPARE(scenario.touches.at(1).atMs, 900);
+    }
+
+    void argumentStopsAtFirstBadItem() {
+        SimScenario scenario;
+        QString error;
+        QVERIFY(!scenario.applyArgument("latency=3,split,noise=4", &error));
+        QCOMPARE(scenario.latencyMs, 3);
+        QCOMPARE(scenario.noise, 1.0);
+        QVERIFY(error.contains("split"));
+    }
+
+    void emptyArgumentKeepsDefaults() {
+        SimScenario scenario;
+        QVERIFY(scenario.applyArgument(QString()));
+        QCOMPARE(scenario.vendorId, quint16(0x25C8));
+        QCOMPARE(scenario.productId, quint16(0x0014));
+    }
+
+    void fileWithScenarioGroup() {
+        const QString path = writeFile("board.ini",
+                                       "[scenario]\n"
+                                       "vid=0x14c8\n"
+                                       "pid=0x0005\n"
+                                       "split=4024\n"
+                                       "touches=0:2048:2048, 1500:up\n"
+                                       "firmwareFailure=notready\n");
+        QVERIFY(!path.isEmpty());
+        SimScenario scenario;
+        QVERIFY(scenario.applyArgument(path));
+        QCOMPARE(scenario.vendorId, quint16(0x14C8));
+        QCOMPARE(scenario.productId, quint16(0x0005));
+        QCOMPARE(scenario.wiresB, 24);
+        QCOMPARE(scenario.touches.size(), 2);
+        QCOMPARE(scenario.firmwareFailure, SimScenario::FirmwareFailure::NotReady);
+    }
+
+    void fileWithoutGroupAndWithBadValue() {
+        const QString path = writeFile("bad.ini", "latency=4\nnoise=-1\n");
+        SimScenario scenario;
+        QString error;
+        QVERIFY(!scenario.applyFile(path, &error));
+        QVERIFY(error.contains("noise"));
+        QCOMPARE(scenario.latencyMs, 4);
+    }
+
+    void missingFileIsReported() {
+        SimScenario scenario;
+        QString error;
+        QVERIFY(!scenario.applyFile(m_dir.filePath("absent.ini"), &error));
+        QVERIFY(!error.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SimScenario)
+#include "tst_SimScenario.moc"
