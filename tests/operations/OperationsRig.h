@@ -1,17 +1,14 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QMetaMethod>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTest>
 
-#include <map>
-#include <memory>
-
 #include "ScriptedController.h"
+#include "SignalRecorder.h"
 #include "device/DeviceBridge.h"
 #include "device/DeviceEventDispatcher.h"
 #include "operations/SetOperations.h"
@@ -54,14 +51,6 @@ public:
         periods.diagInTestModeRetryMs = 30;
         periods.slowInTestModeRetryMs = 35;
         ops.setPeriods(periods);
-        const QMetaObject* meta = ops.metaObject();
-        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-            const QMetaMethod method = meta->method(i);
-            if (method.methodType() == QMetaMethod::Signal) {
-                const QByteArray signature = "2" + method.methodSignature();
-                m_spies[method.name()] = std::make_unique<QSignalSpy>(&ops, signature.constData());
-            }
-        }
     }
 
     ResponseDelegateCurrentParameters* delegate() {
@@ -75,25 +64,9 @@ public:
         return QTest::qWaitFor([this] { return delegate()->data() == controller.block; });
     }
 
-    int emitted(const QByteArray& signal) const {
-        const auto spy = m_spies.find(signal);
-        return spy == m_spies.end() ? -1 : spy->second->count();
-    }
-    QVariantList arguments(const QByteArray& signal) const {
-        const auto spy = m_spies.find(signal);
-        return spy == m_spies.end() || spy->second->isEmpty() ? QVariantList()
-                                                              : spy->second->first();
-    }
-    QStringList emittedSignals() const {
-        QStringList names;
-        for (const auto& spy : m_spies) {
-            for (int i = 0; i < spy.second->count(); ++i) {
-                names << QString::fromLatin1(spy.first);
-            }
-        }
-        names.sort();
-        return names;
-    }
+    int emitted(const QByteArray& signal) const { return recorder.emitted(signal); }
+    QVariantList arguments(const QByteArray& signal) const { return recorder.arguments(signal); }
+    QStringList emittedSignals() const { return recorder.emittedSignals(); }
     // Waits until every loop has ended and the queue is empty.
     bool settle() {
         return QTest::qWaitFor(
@@ -103,7 +76,5 @@ public:
     DeviceEventDispatcher dispatcher;
     ScriptedController controller;
     SetOperations ops;
-
-private:
-    std::map<QByteArray, std::unique_ptr<QSignalSpy>> m_spies;
+    SignalRecorder recorder{&ops};
 };
