@@ -56,8 +56,11 @@ public:
     int heartbeatInterval() const { return m_heartbeat.interval(); }
 
 signals:
+    // The device is gone (presence check failed).
     void sigDisconnected();
+    // Never emitted by the watcher; the main window's connection state listens to it.
     void sigConnected();
+    // A connection was (re)established.
     void sigReconnecting();
 
 public slots:

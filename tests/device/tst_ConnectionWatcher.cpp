@@ -82,20 +82,6 @@ private slots:
         QCOMPARE(rig.watcher.state(), 3);
     }
 
-    void anyPacketKeepsTheConnection() {
-        Rig rig;
-        rig.watcher.doConnections();
-        rig.watcher.pause();
-        for (int tick = 0; tick < 30; ++tick) {
-            rig.watcher.heartBeatHandler();
-            if (tick % 2 == 1) {
-                emit rig.dispatcher.newDataArrived();
-            }
-        }
-        QCOMPARE(rig.watcher.state(), 3);
-        QCOMPARE(rig.dispatcher.queuedCommandCount(), 0);
-    }
-
     void replayNeedsNoKeepAlive() {
         Rig rig;
         rig.provider.watchdogNeeded = false;
@@ -197,24 +183,6 @@ private slots:
         watcher.disConnectQueryData();
         rig.feed(true);
         QCOMPARE(operations.calls, 1);
-    }
-
-    // Through the timer: a short heartbeat and timeout give the same two requests.
-    void heartbeatTimerDrivesTheWatchdog() {
-        Rig rig;
-        LogSpy log;
-        rig.watcher.setHeartbeatInterval(2);
-        rig.watcher.setConnectionTimeoutMs(10);
-        connect(SillyLogger::instance(), &SillyLogger::logMessageSignal, &rig.watcher,
-                [&rig](quint8, const QString& text) {
-                    if (text.endsWith(QStringLiteral("Connection lost, trying reconnection."))) {
-                        rig.watcher.pause();
-                    }
-                });
-        rig.watcher.doConnections();
-        QTRY_VERIFY(!rig.watcher.isRunning());
-        QCOMPARE(log.count(SillyLogger::Information, "Connection lost, trying reconnection."), 1);
-        QCOMPARE(log.count(SillyLogger::Information, "Request keepalive packet."), 2);
     }
 };
 

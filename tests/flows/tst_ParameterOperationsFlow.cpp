@@ -172,6 +172,8 @@ private slots:
         QCOMPARE(rig.controller.parameterBlock().at(3), defaults.at(3));
         QCOMPARE(rig.controller.parameterBlock().at(10) & 0x03, 0);
         QVERIFY(!rig.writesOf(8).isEmpty());
+        // The marker (both dynamic bits, report byte 11) went out before the defaults.
+        QCOMPARE(rig.writesOf(4).last().at(11) & 0x03, 0x03);
         QCOMPARE(rig.recorder.emitted("signal_finishedFactoryReset"), 1);
     }
 

@@ -34,16 +34,16 @@ public:
     }
 
     QString name() const override { return QStringLiteral("Scripted controller"); }
-    bool isDevicePresent() override { return present; }
+    bool isDevicePresent() override { return true; }
     bool isWatchDogNeeded() const override { return true; }
     bool isReadFromDevice() const override { return true; }
     bool isCompleted() const override { return false; }
     bool isRescanSuspended() override { return false; }
     void setRescanSuspended(bool) override {}
-    bool deviceConnect(const QString&, int, int) override { return present; }
+    bool deviceConnect(const QString&, int, int) override { return true; }
     bool close() override { return true; }
-    bool reconnect() override { return present; }
-    bool rescan() override { return present; }
+    bool reconnect() override { return true; }
+    bool rescan() override { return true; }
     bool setRescanInterval(int) override { return false; }
     const DeviceInfoData* info() const override { return &m_info; }
     const DeviceInfoData* scannedInfo() const override { return &m_info; }
@@ -65,7 +65,6 @@ public:
                 }
                 break;
             case 4:
-                setsDuringSoftReset += softResetAnswersLeft > 0 ? 1 : 0;
                 if (softResetAnswersLeft == 0) {
                     apply(command);
                 }
@@ -107,11 +106,9 @@ public:
     QByteArray calibration;
     QList<QByteArray> requests;
     bool answering = true;
-    bool present = true;
     bool honoursSoftReset = true;
     int softResetAnswers = 3;
     int softResetAnswersLeft = 0;
-    int setsDuringSoftReset = 0;
     // Bits of each byte a set command cannot change (status and version by default).
     QByteArray fixedBits = fixedByDefault();
 

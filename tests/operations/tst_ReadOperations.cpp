@@ -38,10 +38,7 @@ private slots:
         using G = getoperations;
         auto q = [](auto read) { return Query([read](G& g) { return QVariant((g.*read)()); }); };
         QTest::addRow("output enabled") << "" << q(&G::getOutputEnabled) << QVariant(true) << 0;
-        QTest::addRow("output disabled")
-            << "9=00" << q(&G::getOutputEnabled) << QVariant(false) << 0;
         QTest::addRow("edge threshold") << "" << q(&G::getEdgeThreshold) << QVariant(100) << 0;
-        QTest::addRow("press threshold") << "" << q(&G::getPressThreshold) << QVariant(90) << 0;
         QTest::addRow("touch threshold") << "6=ff" << q(&G::getTouchThreshold) << QVariant(80) << 0;
         QTest::addRow("output mode 2") << "" << q(&G::getOutputMode) << QVariant(2) << 0;
         QTest::addRow("encoding 0 reads 3") << "8=00" << q(&G::getOutputMode) << QVariant(3) << 0;
@@ -57,13 +54,9 @@ private slots:
             << "9=21" << q(&G::getIsEdgeStretchActive) << QVariant(true) << 0;
         QTest::addRow("edge stretch level is signed")
             << "16=fe" << q(&G::getEdgeStretchLevel) << QVariant(-2) << 0;
-        QTest::addRow("edge stretch scale")
-            << "17=05" << q(&G::getEdgeStretchScale) << QVariant(5) << 0;
         QTest::addRow("test mode") << "11=04" << q(&G::getTestMode) << QVariant(true) << 0;
         QTest::addRow("scan area B counts as scanning")
             << "11=40" << q(&G::getScanModeEnabled) << QVariant(true) << 0;
-        QTest::addRow("scan B counts as scanning")
-            << "10=04" << q(&G::getScanModeEnabled) << QVariant(true) << 0;
         QTest::addRow("edges are not scanning")
             << "10=a0" << q(&G::getScanModeEnabled) << QVariant(false) << 0;
         QTest::addRow("diagnostics B") << "27=40" << q(&G::getMonitorDiagAB) << QVariant(true) << 0;

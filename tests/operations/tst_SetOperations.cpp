@@ -93,22 +93,6 @@ private slots:
         QCOMPARE(rig.emitted("signalReEnable"), 1);
     }
 
-    void softResetOnlyDelaysTheChange() {
-        OperationsRig rig;
-        QVERIFY(rig.start());
-        rig.controller.softResetAnswers = 4;
-        rig.dispatcher.queueCommand(CommandFactory::softReset());
-        rig.dispatcher.queueCommand(CommandFactory::getParams());
-        QTRY_VERIFY(rig.delegate()->isSoftResetActive());
-        rig.ops.setDesiredEdgeThreshold(120);
-        rig.ops.SetEdgeThreshold();
-        QTRY_COMPARE(rig.emitted("signalReEnable"), 1);
-        QVERIFY(rig.settle());
-        QCOMPARE(rig.controller.at(3), quint8(120));
-        QCOMPARE(rig.controller.setsDuringSoftReset, 0);
-        QCOMPARE(rig.emittedSignals(), QStringList{"signalReEnable"});
-    }
-
     void oneShotSteps_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<Invoke>("invoke");
@@ -136,6 +120,8 @@ private slots:
         QTest::addRow("touch -100 below 0 unchanged") << "" << subAll(100) << "" << true;
         QTest::addRow("edge from setThresholds")
             << "" << Invoke([](SetOperations& o) { o.setThresholds(0x30); }) << "3=30" << true;
+        QTest::addRow("setThresholds out of range sends nothing")
+            << "" << Invoke([](SetOperations& o) { o.setThresholds(300); }) << "" << false;
         QTest::addRow("setThresholds equal to press sends nothing")
             << "" << Invoke([](SetOperations& o) { o.setThresholds(0x5a); }) << "" << false;
     }
@@ -194,24 +180,6 @@ private slots:
         QCOMPARE(rig.emittedSignals(),
                  QStringList({"signal_finishedSoftReset", "signal_softResetActive"}));
         QCOMPARE(rig.ops.softResetCount(), 0);
-    }
-
-    void factoryResetLoadsDefaultsAndClearsTheMarker() {
-        OperationsRig rig;
-        rig.controller.defaults = OperationsRig::withBytes(rig.controller.defaults, "3=32");
-        QVERIFY(rig.start());
-        rig.ops.doFactoryReset();
-        QTRY_COMPARE(rig.emitted("signal_finishedFactoryReset"), 1);
-        QVERIFY(rig.settle());
-        QCOMPARE(rig.controller.at(3), quint8(0x32));
-        QCOMPARE(rig.controller.at(10) & 0x03, 0);
-        const QList<int> opcodes = rig.controller.opcodes();
-        QVERIFY(opcodes.contains(8));
-        QVERIFY(opcodes.indexOf(4) < opcodes.indexOf(8));
-        // The marker went out before the defaults were loaded.
-        QCOMPARE(quint8(rig.controller.requests.at(opcodes.indexOf(4)).at(9)) & 0x03, 0x03);
-        QVERIFY(!rig.ops.factoryResetPhase());
-        QCOMPARE(rig.emitted("signal_finishedFactoryReset"), 1);
     }
 
     void defaultsThenFilterUntilFirstConfiguration() {

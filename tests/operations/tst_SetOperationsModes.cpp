@@ -52,25 +52,8 @@ private slots:
         const Invoke nothing = [](S&) {};
         const QStringList edgesOn{"signal_finishedSetMonEdgeAB",
                                   "signal_finishedSetMonEdgeABFlags"};
-        row("edge threshold", "", "",
-            call(&S::SetEdgeThreshold, [](S& o) { o.setDesiredEdgeThreshold(120); }), "3=78",
-            {"signalReEnable"});
-        row("press threshold 254", "", "",
-            call(&S::SetPressThreshold, [](S& o) { o.setDesiredPressThreshold(254); }), "6=fe",
-            {"signalReEnable"});
-        row("touch threshold writes press too", "", "",
-            call(&S::SetTouchTreshold, [](S& o) { o.setDesiredTouchThreshold(40); }), "5=28 6=28",
-            {"signalReEnable"});
         row("sensitivity threshold", "", "",
             call(&S::setThreshold, [](S& o) { o.setDesiredSensThreshold(60); }), "5=3c 6=3c", {});
-        row("prescalers", "", "",
-            call(&S::setPrescalerValue, [](S& o) { o.setDesiredPrescaler(8); }), "2=08 4=08",
-            {"signal_finishedSettingPrescalarValue"});
-        row("output off", "", "", call(&S::enableOutput, [](S& o) { o.setOutputSwitch(false); }),
-            "9=00", {"signal_finishSetOutput"});
-        row("scans on", "", "",
-            call(&S::setMonitorScanMode, [](S& o) { o.setDesiredScanMode(true); }), "10=0c 11=c0",
-            {"signal_finishEnableMonScanAB"});
         row("scans off", "", "10=0c 11=c0", call(&S::setMonitorScanMode, nothing), "10=00 11=00",
             {"signal_finishSetMonScanAB", "signal_finishDisableMonScanAB"});
         row("edges on", "", "",
@@ -85,27 +68,19 @@ private slots:
         row("test mode on is silent", "", "",
             call(&S::setMonitorTestMode, [](S& o) { o.setDesiredTestModeDirect(true); }), "11=04",
             {});
-        row("edges, scans and diagnostics", "", "",
-            call(&S::setMonEdgeDiagAB, [](S& o) { o.setDesiredEdgeDiagAB(true); }), "10=ac 27=c0",
-            {"signal_finishSetMonDiagEdgeAB"});
         row("single-wire mode adds test mode", "GraphView/SingleWireMode=true", "",
             call(&S::setMonEdgeDiagAB, [](S& o) { o.setDesiredEdgeDiagAB(true); }),
             "10=ac 11=04 27=c0", {"signal_finishSetMonDiagEdgeAB"});
         row("edges and scans", "", "",
-            [](S& o) { o.setDesiredMonitorEdges(true), o.setMonitorEdges(); }, "10=ac 11=c0", {});
-        row("calibration mode disables output", "", "",
-            call(&S::setCalibrationMode, [](S& o) { o.setDesiredCalibrationMode(true); }),
-            "9=00 11=10", {"signal_finishedSettingCalibration"});
+            call(static_cast<void (S::*)()>(&S::setMonitorEdges),
+                 [](S& o) { o.setDesiredMonitorEdges(true); }),
+            "10=ac 11=c0", {});
         row("calibration mode off", "Calibration/Start=true", "11=10",
             call(&S::setCalibrationMode, nothing), "11=00",
             {"signal_finishedUnsettingCalibration"});
         row("tracking is silent", "", "",
             call(&S::setTrackingModeInDevice, [](S& o) { o.setDesiredTracking(true); }), "11=10",
             {});
-        row("calibration 3 with exclusion", "", "",
-            call(&S::setCalib3OutputExclude,
-                 [](S& o) { o.setDesiredUseCalib3(true), o.setDesiredExcludeMode(1); }),
-            "9=11 13=01", {"signal_Calib3ExculdeMode"});
         row("unset monitor parameters", "", "10=ac 11=d4 27=c0",
             call(&S::unSetMonitorParameters, nothing), "10=00 11=00 27=00",
             {"signal_finishedUnsettingParameters"});
@@ -166,19 +141,6 @@ private slots:
         const QByteArray sent = rig.controller.requests.at(rig.controller.opcodes().indexOf(4));
         QCOMPARE(quint8(sent.at(13)), quint8(0));
         QCOMPARE(quint8(sent.at(9)), quint8(0xac));
-    }
-
-    void flashIsSavedOnlyWithTheMonitorFlagsOff() {
-        OperationsRig rig;
-        rig.controller.block = OperationsRig::withBytes(rig.controller.block, "10=ac 11=d4 27=c0");
-        QVERIFY(rig.start());
-        rig.ops.saveParametersToFlash();
-        QVERIFY(rig.settle());
-        QCOMPARE(rig.emittedSignals(), QStringList{"signal_finishedSavingParameters"});
-        QCOMPARE(rig.controller.count(6), 1);
-        QCOMPARE(rig.controller.flash, ScriptedController::quietBlock());
-        QVERIFY(rig.ops.previousOutputEnabled());
-        QCOMPARE(rig.ops.previousOutputEncoding(), 2);
     }
 
     // A held command carries only its own edits: what changed on the controller since it
