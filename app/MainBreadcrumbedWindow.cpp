@@ -19,9 +19,11 @@
 #include "app/FormDriver.h"
 #include "app/FormHome.h"
 #include "app/MiscFiles.h"
+#include "device/ConnectionWatcher.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "logging/LogMacros.h"
+#include "operations/SetOperations.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
@@ -122,6 +124,8 @@ void MainBreadcrumbedWindow::wirePages() {
     connect(m_home, &FormHome::buttonTroubleshooting_pressed, this,
             &MainBreadcrumbedWindow::showTroubleshoot);
     connect(m_home, &FormHome::signalOpenWizard, this, &MainBreadcrumbedWindow::showWizard);
+    connect(SetOperations::instance(), &SetOperations::signal_finishedFactoryReset, this,
+            &MainBreadcrumbedWindow::showWizard, Qt::UniqueConnection);
 }
 
 void MainBreadcrumbedWindow::requestFirstParameters() {
@@ -173,29 +177,37 @@ void MainBreadcrumbedWindow::connectBoardStart() {
 }
 
 void MainBreadcrumbedWindow::connectProductTestOperations() {
+    SetOperations* operations = SetOperations::instance();
     ResponseDelegateCurrentParameters* delegate = parametersDelegate();
     if (delegate != nullptr) {
+        connect(delegate, &ResponseDelegateCurrentParameters::signalUnsetFlags, operations,
+                &SetOperations::unSetMonitorParameters, Qt::UniqueConnection);
         connect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, m_miscFiles,
                 &MiscFiles::showSensThresholdEditor, Qt::UniqueConnection);
         connect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this,
                 &MainBreadcrumbedWindow::initializeCommsSubsystem, Qt::UniqueConnection);
     }
-    TLOG_WARNING(
-        QStringLiteral("not available: the parameter operations (product-test flag "
-                       "clearing)"));
+    connect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
+            &MainBreadcrumbedWindow::initializeCommsSubsystem, Qt::UniqueConnection);
+    connect(operations, &SetOperations::signal_finishedUnsettingParameters, m_miscFiles,
+            &MiscFiles::showSensThresholdEditor, Qt::UniqueConnection);
 }
 
 void MainBreadcrumbedWindow::disconnectProductTestOperations() {
+    SetOperations* operations = SetOperations::instance();
     ResponseDelegateCurrentParameters* delegate = parametersDelegate();
     if (delegate != nullptr) {
+        disconnect(delegate, &ResponseDelegateCurrentParameters::signalUnsetFlags, operations,
+                   &SetOperations::unSetMonitorParameters);
         disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, m_miscFiles,
                    &MiscFiles::showSensThresholdEditor);
         disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this,
                    &MainBreadcrumbedWindow::initializeCommsSubsystem);
     }
-    TLOG_WARNING(
-        QStringLiteral("not available: the parameter operations (product-test flag "
-                       "clearing)"));
+    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
+               &MainBreadcrumbedWindow::initializeCommsSubsystem);
+    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, m_miscFiles,
+               &MiscFiles::showSensThresholdEditor);
 }
 
 void MainBreadcrumbedWindow::createShortcuts() {
@@ -380,6 +392,8 @@ void MainBreadcrumbedWindow::showFirstRunWizard() {
         return;
     }
     connectWatcherToConnectionSlots();
+    disconnect(SetOperations::instance(), &SetOperations::signal_finishedUnsettingParameters, this,
+               &MainBreadcrumbedWindow::showFirstRunWizard);
     ResponseDelegateCurrentParameters* delegate = parametersDelegate();
     if (delegate != nullptr) {
         disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this, nullptr);
@@ -431,6 +445,8 @@ void MainBreadcrumbedWindow::slotReconnecting() {
     m_pdtReconnectPending = false;
     QSettings().setValue(QString::fromLatin1(kBrokenWireKey), true);
     m_brokenWireDone = true;
+    connect(SetOperations::instance(), &SetOperations::signal_finishedUnsettingParameters, this,
+            &MainBreadcrumbedWindow::onPdtReconnect, Qt::UniqueConnection);
     unSetMonitorParameters();
 }
 
@@ -459,15 +475,22 @@ void MainBreadcrumbedWindow::createMonitorWindow() {
 }
 
 void MainBreadcrumbedWindow::createConnectionWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher"));
+    m_watcher =
+        new ConnectionWatcher(DeviceEventDispatcher::instance(), SetOperations::instance(), this);
 }
 
 void MainBreadcrumbedWindow::startConnectionWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (heartbeat)"));
+    m_watcher->doConnections();
+    m_miscFiles->setConnectionWatcher(m_watcher);
 }
 
 void MainBreadcrumbedWindow::connectWatcherToConnectionSlots() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (state signals)"));
+    connect(m_watcher, &ConnectionWatcher::sigConnected, this,
+            &MainBreadcrumbedWindow::slotConnected, Qt::UniqueConnection);
+    connect(m_watcher, &ConnectionWatcher::sigDisconnected, this,
+            &MainBreadcrumbedWindow::slotDisconnected, Qt::UniqueConnection);
+    connect(m_watcher, &ConnectionWatcher::sigReconnecting, this,
+            &MainBreadcrumbedWindow::slotReconnecting, Qt::UniqueConnection);
 }
 
 void MainBreadcrumbedWindow::connectWatcherToFirmwareCheck() {
@@ -475,11 +498,11 @@ void MainBreadcrumbedWindow::connectWatcherToFirmwareCheck() {
 }
 
 void MainBreadcrumbedWindow::pauseConnectionWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (pause)"));
+    m_watcher->pause();
 }
 
 void MainBreadcrumbedWindow::continueConnectionWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (continue)"));
+    m_watcher->cont();
 }
 
 void MainBreadcrumbedWindow::startFirmwareVersionCheck() {
@@ -500,13 +523,11 @@ void MainBreadcrumbedWindow::connectFirmwareCheckToOffer() {
 }
 
 void MainBreadcrumbedWindow::saveDefaultParameters() {
-    TLOG_WARNING(QStringLiteral("not available: the parameter operations (save defaults)"));
+    SetOperations::instance()->SaveDefaultParameters();
 }
 
 void MainBreadcrumbedWindow::unSetMonitorParameters() {
-    TLOG_WARNING(
-        QStringLiteral("not available: the parameter operations (unset monitor "
-                       "parameters)"));
+    SetOperations::instance()->unSetMonitorParameters();
 }
 
 void MainBreadcrumbedWindow::clearScanDisplayFlags() {
@@ -546,7 +567,14 @@ void MainBreadcrumbedWindow::showMonitorWindow() {
 
 void MainBreadcrumbedWindow::onPdtReconnect() {
     TTRACE();
-    TLOG_WARNING(
-        QStringLiteral("not available: the parameter operations (product-test "
-                       "reconnect)"));
+    SetOperations* operations = SetOperations::instance();
+    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
+               &MainBreadcrumbedWindow::onPdtReconnect);
+    operations->setDesiredDiagAB(true);
+    operations->setMonDiagAB();
+    if (!QSettings().value(QString::fromLatin1(kDisableMonEdgeKey), false).toBool()) {
+        operations->setDesiredMonitorEdgeAB(false);
+        operations->doScanOrEdge();
+        update();
+    }
 }

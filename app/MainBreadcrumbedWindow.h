@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 
+class ConnectionWatcher;
 class FormDriver;
 class FormHome;
 class MiscFiles;
@@ -36,6 +37,7 @@ public:
     QString breadcrumbText() const;
     bool isIndicatorOn() const { return m_indicatorOn; }
     MiscFiles* miscFiles() const { return m_miscFiles; }
+    ConnectionWatcher* connectionWatcher() const { return m_watcher; }
 
 signals:
     void deviceUnplugged();
@@ -110,6 +112,7 @@ private:
     FormHome* m_home = nullptr;
     FormDriver* m_driver = nullptr;
     MiscFiles* m_miscFiles = nullptr;
+    ConnectionWatcher* m_watcher = nullptr;
     QPointer<QPropertyAnimation> m_breadcrumbAnimation;
     QRect m_breadcrumbGeometry;
     bool m_driverPageActive = false;

@@ -21,6 +21,7 @@
 #include "logging/ConsoleMessageHandler.h"
 #include "logging/SillyLogger.h"
 #include "protocol/PomelarKind.h"
+#include "protocol/ScanData.h"
 #include "resources/AppResources.h"
 #include "sim/SimScenario.h"
 #include "sim/VirtualController.h"
@@ -32,7 +33,7 @@ const char* const kDeviceProviderName = "DefaultPlatformDataIoProvider";
 
 void registerValueTypes() {
     qRegisterMetaType<QString>("CustomString");
-    // "ScanData" arrives with the streamed-data delegates.
+    scanArea::registerScanDataType();
 }
 
 void setApplicationIdentity() {
