@@ -1,0 +1,255 @@
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "LogSpy.h"
+#include "SimulatedLink.h"
+#include "firmware/CompareFirmwareVersions.h"
+#include "firmware/FirmwareSplitType.h"
+#include "protocol/CurrentParametersLayout.h"
+#include "protocol/FirmwareInformation.h"
+#include "protocol/ResponseDelegateFirmwareUpdate.h"
+
+namespace {
+// A delivered file: its name and its age in minutes (larger = older).
+struct Delivered {
+    QString name;
+    int ageMinutes;
+};
+using DeliveredList = QList<Delivered>;
+
+constexpr int kFast = 5;  // ms between soft-reset polls in these tests
+}  // namespace
+Q_DECLARE_METATYPE(DeliveredList)
+
+class tst_CompareFirmwareVersions : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_workingDir;
+    QString m_previousDir;
+
+    // Lays out "<working directory>/Firmware/" with the given files (empty content).
+    void deliver(const DeliveredList& files) {
+        QDir work(m_workingDir.path());
+        QVERIFY(QDir(work.filePath(QStringLiteral("Firmware"))).removeRecursively());
+        if (files.isEmpty()) {
+            return;
+        }
+        QVERIFY(work.mkdir(QStringLiteral("Firmware")));
+        const QDateTime now = QDateTime::currentDateTime();
+        for (const Delivered& file : files) {
+            QFile out(work.filePath(QStringLiteral("Firmware/") + file.name));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            QVERIFY(out.setFileTime(now.addSecs(-60 * file.ageMinutes),
+                                    QFileDevice::FileModificationTime));
+        }
+    }
+
+    QString firmwarePath(const QString& name) const {
+        return QDir::currentPath() + QStringLiteral("/Firmware/") + name;
+    }
+
+    // Runs the check against a controller of the scenario; returns the one
+    // signal_IncompatibilityInfo it emitted (empty list when none).
+    QList<QVariant> runCheck(const SimScenario& scenario, int* finished = nullptr) {
+        SimulatedLink link(scenario);
+        if (!link.connectAndRead()) {
+            return {};
+        }
+        CompareFirmwareVersions checker(link.dispatcher.get(), link.operations.get());
+        checker.setSoftResetPollInterval(kFast);
+        QSignalSpy info(&checker, &CompareFirmwareVersions::signal_IncompatibilityInfo);
+        QSignalSpy done(&checker, &CompareFirmwareVersions::finishedVersionQuery);
+        if (!info.wait() || info.count() != 1) {
+            return {};
+        }
+        if (finished != nullptr) {
+            *finished = done.count();
+        }
+        return info.takeFirst();
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_workingDir.isValid());
+        m_previousDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_workingDir.path()));
+    }
+    void cleanupTestCase() { QDir::setCurrent(m_previousDir); }
+    void init() { FirmwareInformation::instance().clear(); }
+
+    void offersOnlyANewerFileForThisSensor_data() {
+        QTest::addColumn<int>("wiresB");
+        QTest::addColumn<quint32>("running");
+        QTest::addColumn<DeliveredList>("files");
+        QTest::addColumn<QString>("offered");  // empty: no offer
+        QTest::addColumn<int>("delivered");
+        const quint32 v615 = 0x615;
+        QTest::addRow("620 for a 40/40 sensor running 615")
+            << 40 << v615 << DeliveredList{{"620_4040.ovu", 1}} << "620_4040.ovu" << 620;
+        QTest::addRow("the same version is not offered")
+            << 40 << v615 << DeliveredList{{"615_4040.ovu", 1}} << "" << 615;
+        QTest::addRow("an older version is not offered")
+            << 40 << v615 << DeliveredList{{"600_4040.ovu", 1}} << "" << 600;
+        QTest::addRow("0x61A reads as 0, so any version is newer")
+            << 40 << 0x61Au << DeliveredList{{"100_4040.ovu", 1}} << "100_4040.ovu" << 100;
+        QTest::addRow("a 40/24 sensor ignores a 40/40 file")
+            << 24 << v615 << DeliveredList{{"620_4040.ovu", 1}} << "" << 0;
+        QTest::addRow("the 40/24 file for a 40/24 sensor")
+            << 24 << v615 << DeliveredList{{"620_4040.ovu", 2}, {"630_4024.ovu", 1}}
+            << "630_4024.ovu" << 630;
+        // The delivered version is that of the file offered, not of the last one listed.
+        QTest::addRow("an older file of another split type does not lend its version")
+            << 40 << v615 << DeliveredList{{"620_4040.ovu", 1}, {"700_4024.ovu", 5}}
+            << "620_4040.ovu" << 620;
+        QTest::addRow("a newer file of another split type does not lend its version")
+            << 40 << v615 << DeliveredList{{"620_4040.ovu", 5}, {"700_4024.ovu", 1}}
+            << "620_4040.ovu" << 620;
+        // No file for this sensor: no offer, not the folder.
+        QTest::addRow("only files of another split type")
+            << 40 << v615 << DeliveredList{{"700_4024.ovu", 1}, {"800_2440.ovu", 2}} << "" << 0;
+        QTest::addRow("the newest file for this sensor")
+            << 40 << v615 << DeliveredList{{"630_4040.ovu", 1}, {"620_4040.ovu", 9}}
+            << "630_4040.ovu" << 630;
+        QTest::addRow("of files equally new, the higher version")
+            << 40 << v615 << DeliveredList{{"620_4040.ovu", 3}, {"640_4040.ovu", 3}}
+            << "640_4040.ovu" << 640;
+        QTest::addRow("names breaking the number rule are not this sensor's")
+            << 40 << v615 << DeliveredList{{"620_4040x.ovu", 1}, {"v7_4040.ovu", 2}} << "" << 0;
+        QTest::addRow("other extensions are not listed")
+            << 40 << v615 << DeliveredList{{"620_4040.bin", 1}} << "" << 0;
+        QTest::addRow("no firmware folder") << 40 << v615 << DeliveredList{} << "" << 0;
+    }
+    void offersOnlyANewerFileForThisSensor() {
+        QFETCH(int, wiresB);
+        QFETCH(quint32, running);
+        QFETCH(DeliveredList, files);
+        QFETCH(QString, offered);
+        QFETCH(int, delivered);
+        deliver(files);
+        SimScenario scenario;
+        scenario.wiresB = wiresB;
+        scenario.firmwareVersion = running;
+        int finished = 0;
+        const QList<QVariant> info = runCheck(scenario, &finished);
+        QCOMPARE(info.size(), 2);
+        QCOMPARE(info.at(0).toBool(), !offered.isEmpty());
+        QCOMPARE(info.at(1).toString(), offered.isEmpty() ? QString() : firmwarePath(offered));
+        QCOMPARE(finished, 1);
+        QCOMPARE(FirmwareInformation::instance().deliveredFirmwareVersion(), delivered);
+    }
+
+    void publishesTheControllersVersions_data() {
+        QTest::addColumn<bool>("blankRunningHeader");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<int>("deviceVersion");
+        QTest::addColumn<bool>("offered");
+        // 610 is newer than the original 600 but not than the running 615.
+        QTest::addRow("running header") << false << "615" << 615 << false;
+        QTest::addRow("erased running header: the original version")
+            << true << "600" << 600 << true;
+    }
+    void publishesTheControllersVersions() {
+        QFETCH(bool, blankRunningHeader);
+        QFETCH(QString, current);
+        QFETCH(int, deviceVersion);
+        QFETCH(bool, offered);
+        deliver({{"610_4040.ovu", 1}});
+        SimScenario scenario;
+        scenario.firmwareVersion = 0x615;
+        scenario.originalVersion = 0x600;
+        scenario.blankRunningHeader = blankRunningHeader;
+        const QList<QVariant> info = runCheck(scenario);
+        QCOMPARE(info.size(), 2);
+        const FirmwareInformation& information = FirmwareInformation::instance();
+        QCOMPARE(information.currentFirmwareVersion(), current);
+        QCOMPARE(information.originalFirmwareVersion(), QStringLiteral("600"));
+        QCOMPARE(information.deviceFirmwareVersion(), deviceVersion);
+        QCOMPARE(information.splitType(), 4040);
+        QCOMPARE(information.firmwareMinimumVersion(), 15112017);
+        QCOMPARE(information.definedVersionString(), QStringLiteral("1.0.0.565.112"));
+        QCOMPARE(info.at(0).toBool(), offered);
+    }
+
+    void comparesOnlyAfterTheSoftResetEnded() {
+        deliver({{"620_4040.ovu", 1}});
+        SimulatedLink link(SimScenario{});
+        QVERIFY(link.connectAndRead());
+        auto* firmware = link.delegate<ResponseDelegateFirmwareUpdate>("FirmwareUpdate");
+        ResponseDelegateCurrentParameters* parameters = link.parameters();
+        // Just before the checker sees the header, the controller reports a soft reset.
+        connect(firmware, &ResponseDelegateFirmwareUpdate::signal_DoneHeaderGetParams, this,
+                [parameters] {
+                    QByteArray block = parameters->data();
+                    block[CurrentParametersLayout::kSoftResetActive.offset] =
+                        char(quint8(block.at(CurrentParametersLayout::kSoftResetActive.offset)) |
+                             CurrentParametersLayout::kSoftResetActive.mask);
+                    parameters->addData(block);
+                    parameters->execute();
+                });
+        QSignalSpy askedForParameters(link.controller.get(), &VirtualController::requestReceived);
+
+        CompareFirmwareVersions checker(link.dispatcher.get(), link.operations.get());
+        checker.setSoftResetPollInterval(kFast);
+        QSignalSpy info(&checker, &CompareFirmwareVersions::signal_IncompatibilityInfo);
+        QSignalSpy header(firmware, &ResponseDelegateFirmwareUpdate::signal_DoneHeaderGetParams);
+        QVERIFY(header.wait());
+        QCOMPARE(info.count(), 0);  // waits while the soft reset is reported
+        QVERIFY(parameters->isSoftResetActive());
+        // The controller's own next block (no soft reset) lets the comparison go on.
+        QVERIFY(info.wait());
+        QCOMPARE(info.count(), 1);
+        QCOMPARE(info.at(0).at(0).toBool(), true);
+        QVERIFY(!parameters->isSoftResetActive());
+        bool polled = false;
+        for (const QList<QVariant>& request : askedForParameters) {
+            polled = polled || request.at(0).toInt() == VirtualController::kOpGetParameters;
+        }
+        QVERIFY(polled);
+    }
+
+    void logsWhereItLooksAndWhatItFound() {
+        deliver({{"620_4040.ovu", 1}, {"700_4024.ovu", 2}, {"notes.txt", 1}});
+        SimulatedLink link(SimScenario{});  // not connected: the check itself waits
+        LogSpy log;
+        CompareFirmwareVersions checker(link.dispatcher.get(), link.operations.get());
+        FirmwareInformation::instance().setSplitType(4040);
+        QCOMPARE(checker.checkForUpdateFirmware(), firmwarePath(QStringLiteral("620_4040.ovu")));
+        QCOMPARE(checker.offeredFilePath(), firmwarePath(QStringLiteral("620_4040.ovu")));
+        QCOMPARE(checker.offeredFileNumber(), 0);  // "620_4040" is not all digits
+        QCOMPARE(log.count(SillyLogger::Information,
+                           QStringLiteral("Operating at: %1").arg(firmwarePath(QString()))),
+                 1);
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("2 files read")), 1);
+
+        // An unknown split type never matches, even a name whose split part reads as 0.
+        deliver({{"620_x.ovu", 1}});
+        FirmwareInformation::instance().setSplitType(0);
+        QCOMPARE(checker.checkForUpdateFirmware(), QString());
+        QCOMPARE(FirmwareInformation::instance().deliveredFirmwareVersion(), 0);
+    }
+
+    void comparisonIsLoggedWhateverItsOutcome() {
+        deliver({});
+        SimulatedLink link(SimScenario{});
+        LogSpy log;
+        CompareFirmwareVersions checker(link.dispatcher.get(), link.operations.get());
+        QSignalSpy info(&checker, &CompareFirmwareVersions::signal_IncompatibilityInfo);
+        QSignalSpy done(&checker, &CompareFirmwareVersions::finishedVersionQuery);
+        checker.CompareVersions();
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("InCompatible version")), 1);
+        QCOMPARE(info.count(), 1);
+        QCOMPARE(info.at(0).at(0).toBool(), false);
+        QCOMPARE(info.at(0).at(1).toString(), QString());
+        QCOMPARE(done.count(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CompareFirmwareVersions)
+#include "tst_CompareFirmwareVersions.moc"

@@ -1,0 +1,221 @@
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include "SimulatedLink.h"
+#include "device/LogReplayer.h"
+#include "firmware/FirmwareSplitType.h"
+#include "protocol/FirmwareInformation.h"
+#include "protocol/ResponseDelegateProcessedEdge.h"
+#include "protocol/StoredWireCounts.h"
+
+namespace {
+// An edge report as the controller streams it: frame byte, code (4 = A, 5 = B), two
+// unused bytes, the value count n at byte 4, two unused bytes, then n values.
+QByteArray edgeReport(int code, int values) {
+    QByteArray report = QByteArray::fromHex("0000000000000000");
+    report[1] = char(code);
+    report[4] = char(values);
+    report.truncate(7);
+    report.append(QByteArray(values, '\x30'));
+    return report.leftJustified(60, '\0');
+}
+
+void deliver(DeviceResponseDelegate* delegate, const QByteArray& report) {
+    delegate->addData(report);
+    delegate->execute();
+}
+
+constexpr int kEdgeA = 4;
+constexpr int kEdgeB = 5;
+}  // namespace
+
+class tst_FirmwareSplitType : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() {
+        FirmwareInformation::instance().clear();
+        StoredWireCounts::reset();
+    }
+
+    void splitTypeTable_data() {
+        QTest::addColumn<int>("wiresA");
+        QTest::addColumn<int>("wiresB");
+        QTest::addColumn<int>("splitType");
+        QTest::addRow("40/40") << 40 << 40 << 4040;
+        QTest::addRow("40/24") << 40 << 24 << 4024;
+        QTest::addRow("24/40") << 24 << 40 << 2440;
+        QTest::addRow("24/24") << 24 << 24 << 0;
+        QTest::addRow("32/32") << 32 << 32 << 0;
+        QTest::addRow("39/40") << 39 << 40 << 0;
+    }
+    void splitTypeTable() {
+        QFETCH(int, wiresA);
+        QFETCH(int, wiresB);
+        QFETCH(int, splitType);
+        QCOMPARE(FirmwareSplitType::splitTypeFor(wiresA, wiresB), splitType);
+    }
+
+    // The whole check against the controller: it streams its edges when asked, the counts
+    // and the split type are stored, the header is asked for, and the stream is stopped.
+    void measuresTheSensorOfTheController_data() {
+        QTest::addColumn<int>("wiresA");
+        QTest::addColumn<int>("wiresB");
+        QTest::addColumn<int>("splitType");
+        QTest::addRow("4040") << 40 << 40 << 4040;
+        QTest::addRow("4024") << 40 << 24 << 4024;
+        QTest::addRow("2440") << 24 << 40 << 2440;
+    }
+    void measuresTheSensorOfTheController() {
+        QFETCH(int, wiresA);
+        QFETCH(int, wiresB);
+        QFETCH(int, splitType);
+        SimScenario scenario;
+        scenario.wiresA = wiresA;
+        scenario.wiresB = wiresB;
+        SimulatedLink link(scenario);
+        QVERIFY(link.connectAndRead());
+        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
+
+        check.checkWireCount();
+        QVERIFY(check.isStarted());
+        QVERIFY(header.wait());
+        QCOMPARE(header.count(), 1);
+        QCOMPARE(check.aWireCount(), wiresA);
+        QCOMPARE(check.bWireCount(), wiresB);
+        QCOMPARE(StoredWireCounts::storedWireCountA(), wiresA);
+        QCOMPARE(StoredWireCounts::storedWireCountB(), wiresB);
+        const FirmwareInformation& information = FirmwareInformation::instance();
+        QCOMPARE(information.wireCountA(), wiresA);
+        QCOMPARE(information.wireCountB(), wiresB);
+        QCOMPARE(information.splitType(), splitType);
+
+        // The edge stream is switched off again, and further edges change nothing.
+        QTRY_VERIFY(!link.parameters()->isMonitorEdgeA() && !link.parameters()->isMonitorEdgeB());
+        auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
+        deliver(edges, edgeReport(kEdgeA, 23));
+        deliver(edges, edgeReport(kEdgeB, 23));
+        QCOMPARE(header.count(), 1);
+        QCOMPARE(check.aWireCount(), wiresA);
+    }
+
+    // Edge lengths fed straight to the delegate, for pairs the controller cannot show.
+    void countsAreEdgeLengthsPlusOne_data() {
+        QTest::addColumn<int>("edgesA");
+        QTest::addColumn<int>("edgesB");
+        QTest::addColumn<int>("splitType");
+        QTest::addRow("39/23 -> 4024") << 39 << 23 << 4024;
+        QTest::addRow("39/39 -> 4040") << 39 << 39 << 4040;
+        QTest::addRow("23/39 -> 2440") << 23 << 39 << 2440;
+        QTest::addRow("31/31 keeps the split type") << 31 << 31 << 2440;
+    }
+    void countsAreEdgeLengthsPlusOne() {
+        QFETCH(int, edgesA);
+        QFETCH(int, edgesB);
+        QFETCH(int, splitType);
+        SimulatedLink link(SimScenario{});
+        QVERIFY(link.connectAndRead());
+        FirmwareInformation::instance().setSplitType(2440);  // left from an earlier sensor
+        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
+        check.checkWireCount();
+        link.controller->setSilent(true);  // only the reports below count
+
+        auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
+        deliver(edges, edgeReport(kEdgeA, edgesA));
+        QCOMPARE(header.count(), 0);  // B not seen yet
+        deliver(edges, edgeReport(kEdgeB, edgesB));
+        QCOMPARE(header.count(), 1);
+        QCOMPARE(check.aWireCount(), edgesA + 1);
+        QCOMPARE(check.bWireCount(), edgesB + 1);
+        QCOMPARE(StoredWireCounts::storedWireCountA(), edgesA + 1);
+        QCOMPARE(StoredWireCounts::storedWireCountB(), edgesB + 1);
+        QCOMPARE(FirmwareInformation::instance().splitType(), splitType);
+
+        // Storing again gives the same counts, not one more.
+        check.SetFirmwareSplitType();
+        QCOMPARE(check.aWireCount(), edgesA + 1);
+        QCOMPARE(StoredWireCounts::storedWireCountB(), edgesB + 1);
+    }
+
+    void anEmptyEdgeReportKeepsWaiting() {
+        SimulatedLink link(SimScenario{});
+        QVERIFY(link.connectAndRead());
+        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
+        check.checkWireCount();
+        link.controller->setSilent(true);
+        auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
+        deliver(edges, edgeReport(kEdgeA, 39));
+        deliver(edges, edgeReport(kEdgeB, 0));
+        QCOMPARE(header.count(), 0);
+        QCOMPARE(check.aWireCount(), 0);
+        deliver(edges, edgeReport(kEdgeB, 39));
+        QCOMPARE(header.count(), 1);
+        QCOMPARE(check.bWireCount(), 40);
+    }
+
+    // The edge delegate announces its first pair of edges once in its life. A check that
+    // starts after that (a second board start, edges left streaming) must still finish.
+    void finishesAfterTheDelegateAnnouncedItsEdgesEarlier() {
+        SimulatedLink link(SimScenario{});
+        QVERIFY(link.connectAndRead());
+        auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
+        QSignalSpy announced(edges, &ResponseDelegateProcessedEdge::finishedWireCheck);
+        deliver(edges, edgeReport(kEdgeA, 39));
+        deliver(edges, edgeReport(kEdgeB, 23));
+        QCOMPARE(announced.count(), 1);
+
+        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
+        check.checkWireCount();
+        QVERIFY(header.wait());
+        QCOMPARE(check.aWireCount(), 40);
+        QCOMPARE(check.bWireCount(), 40);
+        QCOMPARE(announced.count(), 1);
+    }
+
+    void aReplayedLogNeverStartsTheCheck() {
+        SimulatedLink link(SimScenario{});
+        QVERIFY(link.connectAndRead());
+        LogReplayer replayer;
+        link.dispatcher->registerDeviceIoDataProvider(&replayer);
+        link.dispatcher->setDeviceIoDataProvider(replayer.name());
+        const int requestsBefore = link.dispatcher->queuedCommandCount();
+
+        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
+        check.checkWireCount();
+        check.connectChkWireCount();
+        QVERIFY(!check.isStarted());
+        QCOMPARE(link.dispatcher->queuedCommandCount(), requestsBefore);
+
+        // Edges in the log are shown, but they are not taken as a measurement.
+        auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
+        deliver(edges, edgeReport(kEdgeA, 39));
+        deliver(edges, edgeReport(kEdgeB, 39));
+        QCOMPARE(header.count(), 0);
+        QCOMPARE(check.aWireCount(), 0);
+        QCOMPARE(FirmwareInformation::instance().splitType(), 0);
+        link.dispatcher->setDeviceIoDataProvider(link.provider->name());
+    }
+
+    void disconnectingTheCheckAsksForTheHeaderAnyway() {
+        SimulatedLink link(SimScenario{});
+        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
+        check.disConnectWireCheck();
+        QCOMPARE(header.count(), 1);
+        QCOMPARE(check.aWireCount(), 0);
+        QCOMPARE(StoredWireCounts::storedWireCountA(), 0);
+        QVERIFY(check.SetAwireCount(QByteArray(39, '\1')));
+        QVERIFY(check.SetBwireCount(QByteArray(39, '\1')));
+        QCOMPARE(check.aWireCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_FirmwareSplitType)
+#include "tst_FirmwareSplitType.moc"
