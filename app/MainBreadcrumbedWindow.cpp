@@ -20,6 +20,7 @@
 #include "app/FormHome.h"
 #include "app/MiscFiles.h"
 #include "device/ConnectionWatcher.h"
+#include "firmware/CompareFirmwareVersions.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "logging/LogMacros.h"
@@ -380,6 +381,8 @@ void MainBreadcrumbedWindow::showCompatibilityMessage(bool flag, QString fileNam
         continueConnectionWatcher();
     } else {
         continueConnectionWatcher();
+        connect(SetOperations::instance(), &SetOperations::signal_finishedUnsettingParameters, this,
+                &MainBreadcrumbedWindow::showFirstRunWizard, Qt::UniqueConnection);
         unSetMonitorParameters();
     }
     uiUpdateSensAndOthers();
@@ -494,7 +497,11 @@ void MainBreadcrumbedWindow::connectWatcherToConnectionSlots() {
 }
 
 void MainBreadcrumbedWindow::connectWatcherToFirmwareCheck() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (firmware check)"));
+    if (m_firmwareCheck == nullptr) {
+        return;
+    }
+    connect(m_watcher, &ConnectionWatcher::sigConnected, m_firmwareCheck,
+            &CompareFirmwareVersions::doFirmwareCheck, Qt::UniqueConnection);
 }
 
 void MainBreadcrumbedWindow::pauseConnectionWatcher() {
@@ -506,20 +513,26 @@ void MainBreadcrumbedWindow::continueConnectionWatcher() {
 }
 
 void MainBreadcrumbedWindow::startFirmwareVersionCheck() {
-    TLOG_WARNING(QStringLiteral("not available: the firmware version check"));
+    m_firmwareCheck = new CompareFirmwareVersions(this);
+    connect(m_firmwareCheck, &CompareFirmwareVersions::finishedVersionQuery, this,
+            &MainBreadcrumbedWindow::finishedVersionQuery);
 }
 
 void MainBreadcrumbedWindow::connectVersionQueryToFirstRunWizard() {
-    TLOG_WARNING(QStringLiteral("not available: the firmware version check (version query)"));
+    SetOperations* operations = SetOperations::instance();
+    connect(m_firmwareCheck, &CompareFirmwareVersions::finishedVersionQuery, operations,
+            &SetOperations::unSetMonitorParameters);
+    connect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
+            &MainBreadcrumbedWindow::showFirstRunWizard, Qt::UniqueConnection);
+    // No offer follows on this path, so nothing else would bring the window up once the
+    // check is done.
+    connect(m_firmwareCheck, &CompareFirmwareVersions::finishedVersionQuery, this,
+            &MainBreadcrumbedWindow::uiUpdateSensAndOthers);
 }
 
 void MainBreadcrumbedWindow::connectFirmwareCheckToOffer() {
-    // Without the version check no delivered firmware is compared; go on as the check
-    // does when it finds nothing newer, so the window still comes up.
-    TLOG_WARNING(
-        QStringLiteral("not available: the firmware version check (upgrade offer); "
-                       "continuing as with no newer firmware"));
-    QTimer::singleShot(0, this, [this] { showCompatibilityMessage(false, QString()); });
+    connect(m_firmwareCheck, &CompareFirmwareVersions::signal_IncompatibilityInfo, this,
+            &MainBreadcrumbedWindow::showCompatibilityMessage);
 }
 
 void MainBreadcrumbedWindow::saveDefaultParameters() {
@@ -552,7 +565,13 @@ void MainBreadcrumbedWindow::showCurrentData() {
 
 void MainBreadcrumbedWindow::sheduleFirstRunFirmwareUpdate() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the first-run firmware update"));
+    DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
+    if (provider == nullptr || !provider->isReadFromDevice() || m_firmwareCheck == nullptr) {
+        return;
+    }
+    unSetMonitorParameters();
+    queueCommand(CommandFactory::getParams());
+    m_miscFiles->showFirmwareUpdateWizard(m_firmwareCheck->offeredFilePath());
 }
 
 void MainBreadcrumbedWindow::scheduleFirstWizardRun() {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 
+class CompareFirmwareVersions;
 class ConnectionWatcher;
 class FormDriver;
 class FormHome;
@@ -38,6 +39,8 @@ public:
     bool isIndicatorOn() const { return m_indicatorOn; }
     MiscFiles* miscFiles() const { return m_miscFiles; }
     ConnectionWatcher* connectionWatcher() const { return m_watcher; }
+    // The firmware check of the board start; nullptr until the board has started.
+    CompareFirmwareVersions* firmwareVersionCheck() const { return m_firmwareCheck; }
 
 signals:
     void deviceUnplugged();
@@ -113,6 +116,7 @@ private:
     FormDriver* m_driver = nullptr;
     MiscFiles* m_miscFiles = nullptr;
     ConnectionWatcher* m_watcher = nullptr;
+    CompareFirmwareVersions* m_firmwareCheck = nullptr;
     QPointer<QPropertyAnimation> m_breadcrumbAnimation;
     QRect m_breadcrumbGeometry;
     bool m_driverPageActive = false;

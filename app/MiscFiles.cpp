@@ -115,8 +115,7 @@ void MiscFiles::continueWatcher() {
 
 void MiscFiles::showFirmwareUpdateWizard(QString fileName) {
     TTRACE();
-    Q_UNUSED(fileName);
-    TLOG_WARNING(QStringLiteral("not available: the firmware update dialog"));
+    TLOG_WARNING(QStringLiteral("not available: the firmware update dialog (%1)").arg(fileName));
 }
 
 void MiscFiles::showEngineeringParameters() {
