@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include "SimulatedLink.h"
-#include "device/LogReplayer.h"
 #include "firmware/FirmwareSplitType.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/ResponseDelegateProcessedEdge.h"
@@ -176,31 +175,6 @@ private slots:
         QCOMPARE(check.aWireCount(), 40);
         QCOMPARE(check.bWireCount(), 40);
         QCOMPARE(announced.count(), 1);
-    }
-
-    void aReplayedLogNeverStartsTheCheck() {
-        SimulatedLink link(SimScenario{});
-        QVERIFY(link.connectAndRead());
-        LogReplayer replayer;
-        link.dispatcher->registerDeviceIoDataProvider(&replayer);
-        link.dispatcher->setDeviceIoDataProvider(replayer.name());
-        const int requestsBefore = link.dispatcher->queuedCommandCount();
-
-        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
-        QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
-        check.checkWireCount();
-        check.connectChkWireCount();
-        QVERIFY(!check.isStarted());
-        QCOMPARE(link.dispatcher->queuedCommandCount(), requestsBefore);
-
-        // Edges in the log are shown, but they are not taken as a measurement.
-        auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
-        deliver(edges, edgeReport(kEdgeA, 39));
-        deliver(edges, edgeReport(kEdgeB, 39));
-        QCOMPARE(header.count(), 0);
-        QCOMPARE(check.aWireCount(), 0);
-        QCOMPARE(FirmwareInformation::instance().splitType(), 0);
-        link.dispatcher->setDeviceIoDataProvider(link.provider->name());
     }
 
     void disconnectingTheCheckAsksForTheHeaderAnyway() {
