@@ -131,17 +131,6 @@ private slots:
         QCOMPARE(stored("VersionValue/FirstConfiguration"), firstConfiguration);
         m_prompt.checkBoxChecked = false;
     }
-
-    void aRememberedNoIsNotAskedAgain() {
-        MiscFiles files(&m_window);
-        m_prompt.button = QMessageBox::No;
-        m_prompt.checkBoxChecked = true;
-        QVERIFY(!files.showCompatibilityMessage(true, QStringLiteral("/x/620_4040.ovu")));
-        m_prompt.checkBoxChecked = false;
-        m_prompt.button = QMessageBox::Yes;
-        QVERIFY(!files.showCompatibilityMessage(true, QStringLiteral("/x/630_4040.ovu")));
-        QCOMPARE(m_prompt.questions.size(), 1);
-    }
 };
 
 QTEST_MAIN(tst_CompatibilityMessage)

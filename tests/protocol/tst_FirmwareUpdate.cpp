@@ -242,47 +242,6 @@ private slots:
         QCOMPARE(command->previousResponse(), answer);
     }
 
-    void singleHeaderWritersTouchOnlyTheirField_data() {
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QByteArray>("head");
-        // Template: the header-get answer; its bytes 2..13 are 15060000 00100200 78563412.
-        QTest::addRow("version") << 0
-                                 << QByteArray::fromHex(
-                                        "16"
-                                        "44332211"
-                                        "00100200"
-                                        "78563412");
-        QTest::addRow("size") << 1
-                              << QByteArray::fromHex(
-                                     "16"
-                                     "15060000"
-                                     "44332211"
-                                     "78563412");
-        QTest::addRow("checksum") << 2
-                                  << QByteArray::fromHex(
-                                         "16"
-                                         "15060000"
-                                         "00100200"
-                                         "44332211");
-    }
-    void singleHeaderWritersTouchOnlyTheirField() {
-        QFETCH(int, field);
-        QFETCH(QByteArray, head);
-        const QByteArray answer = packet(kHeaderGet);
-        commandsetfirmareupdate command;
-        command.setPreviousResponse(answer);
-        command.setRequestCode(24);  // the header writers make it a header set again
-        const quint32 value = 0x11223344;
-        if (field == 0) {
-            command.setVersion(value);
-        } else if (field == 1) {
-            command.setSize(value);
-        } else {
-            command.setCheckSum(value);
-        }
-        QCOMPARE(command.execute(), head + answer.mid(14));
-    }
-
     void itemSetWritesEntryAndData_data() {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QByteArray>("sent");  // the 16 data bytes as sent
@@ -341,26 +300,6 @@ private slots:
         QVERIFY(log.messages(SillyLogger::Warning).size() >= 1);
     }
 
-    void anUneditedCommandIsAHeaderSet() {
-        commandsetfirmareupdate command;
-        command.setPreviousResponse(packet("0018"));
-        QCOMPARE(command.execute(), QByteArray(1, '\x16') + QByteArray(58, '\0'));
-    }
-
-    void kindFactoryBuildsTheSameBytes() {
-        PomelarCommandFactory factory;
-        const QByteArray answer = packet(kHeaderGet);
-        std::unique_ptr<DeviceCommand> built(factory.firmwareUpdateCommand(answer));
-        auto* command = qobject_cast<commandsetfirmareupdate*>(built.get());
-        QVERIFY(command != nullptr);
-        command->setHeaderSetParams(0x620, 0x1f000, 0xdeadbeef);
-        QCOMPARE(command->execute(), QByteArray::fromHex("16"
-                                                         "20060000"
-                                                         "00f00100"
-                                                         "efbeadde") +
-                                         answer.mid(14));
-    }
-
     void guardedBuilderAsksTheVersionTable_data() {
         QTest::addColumn<bool>("admitted");
         QTest::addRow("admitted") << true;
@@ -377,6 +316,9 @@ private slots:
         std::unique_ptr<DeviceCommand> command(
             factory.guardedFirmwareUpdateCommand(packet(kHeaderGet)));
         QCOMPARE(command != nullptr, admitted);
+        // The unguarded builder does not ask.
+        std::unique_ptr<DeviceCommand> plain(factory.firmwareUpdateCommand(packet(kHeaderGet)));
+        QVERIFY(qobject_cast<commandsetfirmareupdate*>(plain.get()) != nullptr);
         QCOMPARE(asked, (QList<QList<int>>{{2, 22, 0}}));
     }
 };
