@@ -1,0 +1,146 @@
+#include "app/MiscFiles.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSettings>
+#include <QUrl>
+#include <QWidget>
+
+#include <utility>
+
+#include "app/UserPrompt.h"
+#include "device/DeviceEventDispatcher.h"
+#include "device/DeviceIoDataProvider.h"
+#include "logging/LogMacros.h"
+
+namespace {
+const char* const kNoSoftResetKey = "Calibration/NoSoftReset";
+const char* const kReplayProviderName = "LogReplayer";
+
+bool openWithDesktopViewer(const QString& path) {
+    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+}  // namespace
+
+MiscFiles::MiscFiles(QWidget* window)
+    : QObject(window), m_window(window), m_documentOpener(openWithDesktopViewer) {
+    TTRACE_OBJECT();
+}
+
+void MiscFiles::updateBooleanTextAndStyle(QLabel* label, bool flag, const QString& textOn,
+                                          const QString& textOff, const QString& styleOn,
+                                          const QString& styleOff) {
+    if (label == nullptr) {
+        return;
+    }
+    label->setText(flag ? textOn : textOff);
+    label->setStyleSheet(flag ? styleOn : styleOff);
+}
+
+void MiscFiles::setDocumentOpener(DocumentOpener opener) {
+    m_documentOpener = std::move(opener);
+}
+
+void MiscFiles::showCalibrate(bool flag) {
+    TTRACE();
+    Q_UNUSED(flag);
+    TLOG_WARNING(QStringLiteral("not available: the calibration window"));
+}
+
+void MiscFiles::showSensThresholdEditor() {
+    TTRACE();
+    // Started with the replay flag there is no device to tune: replay a recording instead.
+    if (QSettings().value(QString::fromLatin1(kNoSoftResetKey), false).toBool()) {
+        showReplayWindow();
+        return;
+    }
+    if (m_graphInitializedOnce) {
+        return;
+    }
+    openSensThresholdEditor();
+}
+
+void MiscFiles::showReplayWindow() {
+    TTRACE();
+    const QString fileName = UserPrompt::current().openFileName(
+        m_window, QStringLiteral("Open File"), QString::fromLatin1(kReplayDefault),
+        QString::fromLatin1(kReplayFilter));
+    if (fileName.isEmpty()) {
+        return;
+    }
+    if (replayerMode(fileName)) {
+        openSensThresholdEditor();
+    }
+}
+
+bool MiscFiles::replayerMode(QString fileName) {
+    TTRACE();
+    pauseWatcher();
+    DeviceIoDataProvider* replayer = DeviceEventDispatcher::instance()->setDeviceIoDataProvider(
+        QString::fromLatin1(kReplayProviderName));
+    const bool connected = replayer != nullptr && replayer->deviceConnect(fileName, 0, 0);
+    if (!connected) {
+        TLOG_WARNING(QStringLiteral("Cannot replay %1").arg(fileName));
+    }
+    continueWatcher();
+    return connected;
+}
+
+void MiscFiles::openSensThresholdEditor() {
+    TTRACE();
+    TLOG_WARNING(QStringLiteral("not available: the sensitivity threshold editor"));
+}
+
+void MiscFiles::pauseWatcher() {
+    TLOG_WARNING(QStringLiteral("not available: the connection watcher (pause)"));
+}
+
+void MiscFiles::continueWatcher() {
+    TLOG_WARNING(QStringLiteral("not available: the connection watcher (continue)"));
+}
+
+void MiscFiles::showFirmwareUpdateWizard(QString fileName) {
+    TTRACE();
+    Q_UNUSED(fileName);
+    TLOG_WARNING(QStringLiteral("not available: the firmware update dialog"));
+}
+
+void MiscFiles::showEngineeringParameters() {
+    TTRACE();
+    TLOG_WARNING(QStringLiteral("not available: the engineering parameters dialog"));
+}
+
+bool MiscFiles::showCompatibilityMessage(bool flag, QString fileName) {
+    TTRACE();
+    Q_UNUSED(flag);
+    Q_UNUSED(fileName);
+    TLOG_WARNING(QStringLiteral("not available: the firmware upgrade offer"));
+    return false;
+}
+
+void MiscFiles::on_buttonHelp_clicked() {
+    TTRACE();
+    const QString guide = QDir::currentPath() + QString::fromLatin1(kDocsFolder) +
+                          QString::fromLatin1(kInstallationGuide);
+    if (m_documentOpener && m_documentOpener(guide)) {
+        return;
+    }
+    UserPrompt::Question question;
+    question.icon = QMessageBox::Warning;
+    question.title = QStringLiteral("File not found");
+    question.text = QStringLiteral("File not found");
+    question.informativeText =
+        QStringLiteral("Do you want to proceed further or close the application");
+    question.buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    question.defaultButton = QMessageBox::Ok;
+    if (UserPrompt::current().ask(question, m_window).button != QMessageBox::Ok) {
+        TLOG_INFO(QStringLiteral("File not found"));
+    }
+}
+
+void MiscFiles::setGraphInitializedOnceFalse() {
+    TTRACE();
+    m_graphInitializedOnce = false;
+}

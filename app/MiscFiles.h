@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLabel;
+class QWidget;
+
+// Opens the main window's secondary windows and holds the small helpers they share.
+// Owned by the main window.
+//
+// Windows that belong to features not present in this build are entered through one
+// method each; reaching such a method logs "not available" and opens nothing.
+class MiscFiles : public QObject {
+    Q_OBJECT
+public:
+    using DocumentOpener = std::function<bool(const QString& path)>;
+
+    static constexpr const char* kDocsFolder = "/Docs/";
+    static constexpr const char* kInstallationGuide = "tavirel_TR4-80_SetupInstallationGuide.pdf";
+    static constexpr const char* kReplayFilter = "Replay Log files (*.log)";
+    static constexpr const char* kReplayDefault = "*.log";
+
+    explicit MiscFiles(QWidget* window);
+
+    // Shows flag's text and style sheet on the label.
+    static void updateBooleanTextAndStyle(QLabel* label, bool flag, const QString& textOn,
+                                          const QString& textOff, const QString& styleOn,
+                                          const QString& styleOff);
+
+    // How documents are opened; by default with the desktop's viewer (false when the file
+    // is missing or no viewer started). For tests.
+    void setDocumentOpener(DocumentOpener opener);
+
+    // True while the sensitivity editor is open.
+    bool isGraphInitializedOnce() const { return m_graphInitializedOnce; }
+
+public slots:
+    void showCalibrate(bool flag);
+    void showSensThresholdEditor();
+    void showReplayWindow();
+    // Switches the device link to replaying the given log.
+    bool replayerMode(QString fileName);
+    void showFirmwareUpdateWizard(QString fileName);
+    void showEngineeringParameters();
+    // The firmware-upgrade offer; true when the user accepted an upgrade.
+    bool showCompatibilityMessage(bool flag, QString fileName);
+    void on_buttonHelp_clicked();
+    void setGraphInitializedOnceFalse();
+
+private:
+    void openSensThresholdEditor();
+    void pauseWatcher();
+    void continueWatcher();
+
+    QWidget* m_window;
+    bool m_graphInitializedOnce = false;
+    DocumentOpener m_documentOpener;
+};

@@ -1,0 +1,181 @@
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QtTest>
+
+#include "RecordingPrompt.h"
+#include "app/FormSoftReset.h"
+#include "app/SoftResetNoticeWindow.h"
+#include "resources/AppResources.h"
+
+// The "Please do not touch" notice: it polls the controller while shown, gives up with
+// one fault message after 2000 polls, and can be dismissed with Ctrl+Alt+N. The ticks
+// are driven by hand; no test waits 100 s.
+class tst_FormSoftReset : public QObject {
+    Q_OBJECT
+
+private:
+    RecordingPrompt m_prompt;
+
+    // A shown notice whose polls are counted instead of sent.
+    static FormSoftReset* shownNotice(int* polls) {
+        auto* notice = new FormSoftReset;
+        notice->setPollAction([polls] { ++*polls; });
+        notice->show();
+        return notice;
+    }
+
+    static void tick(FormSoftReset* notice, int times) {
+        for (int i = 0; i < times; ++i) {
+            notice->bringFront();
+        }
+    }
+
+    static void pressCtrlAltN(QWidget* window) {
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
+    }
+
+private slots:
+    void initTestCase() {
+        AppResources::initialize();
+        UserPrompt::install(&m_prompt);
+    }
+    void init() { m_prompt.questions.clear(); }
+    void cleanupTestCase() { UserPrompt::install(nullptr); }
+
+    void noticeIsAFramelessFullScreenWindow() {
+        int polls = 0;
+        QPointer<FormSoftReset> notice = shownNotice(&polls);
+        QCOMPARE(notice->windowTitle(), QStringLiteral("Dialog"));
+        QVERIFY(notice->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(notice->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(notice->windowState().testFlag(Qt::WindowFullScreen));
+        QVERIFY(notice->testAttribute(Qt::WA_DeleteOnClose));
+        auto* text = notice->findChild<QLabel*>(QStringLiteral("labelText"));
+        QVERIFY(text != nullptr);
+        QCOMPARE(text->text(), QStringLiteral("Please do not touch"));
+        auto* image = notice->findChild<QLabel*>(QStringLiteral("labelImage"));
+        QVERIFY(image != nullptr);
+        QVERIFY(!image->pixmap(Qt::ReturnByValue).isNull());
+        delete notice;
+    }
+
+    void shownNoticePollsEvery50Ms() {
+        int polls = 0;
+        FormSoftReset* notice = shownNotice(&polls);
+        QVERIFY(notice->isPolling());
+        QCOMPARE(notice->pollCount(), 0);
+        QTRY_VERIFY(polls >= 2);
+        QCOMPARE(notice->pollCount(), polls);
+        delete notice;
+    }
+
+    void faultIsReportedOnceAfter2000Polls() {
+        int polls = 0;
+        FormSoftReset* notice = shownNotice(&polls);
+        tick(notice, 1999);
+        QCOMPARE(polls, 1999);
+        QCOMPARE(notice->pollCount(), 1999);
+        QVERIFY(notice->isVisible());
+        QVERIFY(m_prompt.questions.isEmpty());
+
+        tick(notice, 1);
+        QCOMPARE(polls, 2000);
+        QCOMPARE(m_prompt.questions.size(), 1);
+        const UserPrompt::Question& question = m_prompt.questions.first();
+        QCOMPARE(question.text,
+                 QStringLiteral("System is continously trying to adjust itself to the "
+                                "environment.However system detected some faults .Please "
+                                "contact Orvello for more information"));
+        QCOMPARE(question.informativeText, QStringLiteral("Do you want to close this window?"));
+        QCOMPARE(question.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(question.defaultButton, QMessageBox::Ok);
+        QVERIFY(!notice->isVisible());
+        QVERIFY(!notice->isPolling());
+
+        // Stray ticks after the fault neither poll nor ask again.
+        tick(notice, 50);
+        QCOMPARE(polls, 2000);
+        QCOMPARE(m_prompt.questions.size(), 1);
+        delete notice;
+    }
+
+    void softResetEndingInTimeNeverReportsAFault() {
+        int polls = 0;
+        FormSoftReset* notice = shownNotice(&polls);
+        tick(notice, 1500);
+        notice->hide();
+        QVERIFY(!notice->isPolling());
+        QCOMPARE(notice->pollCount(), 0);
+        tick(notice, 1000);
+        QCOMPARE(polls, 1500);
+        QVERIFY(m_prompt.questions.isEmpty());
+
+        // The next soft reset counts afresh: another 1999 polls are still no fault.
+        notice->show();
+        QCOMPARE(notice->pollCount(), 0);
+        tick(notice, 1999);
+        QVERIFY(m_prompt.questions.isEmpty());
+        tick(notice, 1);
+        QCOMPARE(m_prompt.questions.size(), 1);
+        delete notice;
+    }
+
+    void ctrlAltNClosesAndDeletesTheNotice() {
+        int polls = 0;
+        QPointer<FormSoftReset> notice = shownNotice(&polls);
+        tick(notice, 10);
+        pressCtrlAltN(notice);
+        QTRY_VERIFY(notice.isNull());
+        QVERIFY(m_prompt.questions.isEmpty());
+    }
+
+    void noticeWindowFollowsTheInterface() {
+        SoftResetNoticeWindow notice;
+        QVERIFY(notice.window() != nullptr);
+        QVERIFY(!notice.isNoticeShown());
+        QCOMPARE(notice.pollCount(), 0);
+
+        notice.window()->setPollAction([] {});
+        notice.showNotice();
+        QVERIFY(notice.isNoticeShown());
+        tick(notice.window(), 7);
+        QCOMPARE(notice.pollCount(), 7);
+        notice.hideNotice();
+        QVERIFY(!notice.isNoticeShown());
+        QCOMPARE(notice.pollCount(), 0);
+    }
+
+    void noticeComesBackAfterCtrlAltN() {
+        SoftResetNoticeWindow notice;
+        notice.window()->setPollAction([] {});
+        notice.showNotice();
+        QPointer<FormSoftReset> first = notice.window();
+        pressCtrlAltN(first);
+        QTRY_VERIFY(first.isNull());
+        QVERIFY(!notice.isNoticeShown());
+        QCOMPARE(notice.pollCount(), 0);
+        notice.hideNotice();
+
+        // The next soft reset is announced by a new window.
+        notice.showNotice();
+        QVERIFY(notice.window() != nullptr);
+        QVERIFY(notice.isNoticeShown());
+        notice.window()->setPollAction([] {});
+    }
+
+    void factoryBuildsWindowNotices() {
+        SoftResetNoticeWindow::install();
+        QObject owner;
+        SoftResetNotice* notice = SoftResetNotice::create(&owner);
+        QVERIFY(qobject_cast<SoftResetNoticeWindow*>(notice) != nullptr);
+        QCOMPARE(notice->parent(), &owner);
+        QVERIFY(!notice->isNoticeShown());
+        SoftResetNotice::setFactory(SoftResetNotice::Factory());
+    }
+};
+
+QTEST_MAIN(tst_FormSoftReset)
+#include "tst_FormSoftReset.moc"

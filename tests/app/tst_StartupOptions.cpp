@@ -1,0 +1,191 @@
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/StartupOptions.h"
+#include "logging/SillyLogger.h"
+
+// The command line as a technician types it, and what the tool makes of it: which log
+// file starts with which filter, replay or live mode, and the stored settings value.
+class tst_StartupOptions : public QObject {
+    Q_OBJECT
+
+private:
+    SillyLogger* m_logger = SillyLogger::instance();
+
+    static QStringList commandLine(const QString& arguments) {
+        QStringList list{QStringLiteral("tavirel-config")};
+        list += arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        return list;
+    }
+
+    void resetLogger() {
+        m_logger->stop();
+        m_logger->setFilter(0);
+        QFile::remove(QString::fromLatin1(StartupOptions::kMaskLogName));
+        QFile::remove(QString::fromLatin1(StartupOptions::kLevelLogName));
+    }
+
+private slots:
+    void init() { resetLogger(); }
+    void cleanupTestCase() { resetLogger(); }
+
+    void loggerFollowsMaskAndLevel_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("logFile");
+        QTest::addColumn<int>("filter");
+        QTest::addRow("no option leaves logging off") << ""
+                                                      << "" << 0;
+        QTest::addRow("mask 32 traces functions only") << "-m 32"
+                                                       << "command-line-mask" << 0x20;
+        QTest::addRow("mask 20 is decimal: warning and bit 16") << "-m 20"
+                                                                << "command-line-mask" << 0x14;
+        QTest::addRow("mask ff is not decimal: off") << "-m ff"
+                                                     << "" << 0;
+        QTest::addRow("mask wins over level") << "-m 1 -l 8"
+                                              << "command-line-mask" << 0x01;
+        QTest::addRow("long names") << "--debug-level 8"
+                                    << "command-line-level" << 0x0F;
+        QTest::addRow("level 4: debug, critical, warning") << "-l 4"
+                                                           << "command-line-level" << 0x07;
+        QTest::addRow("level 0 leaves logging off") << "-l 0"
+                                                    << "" << 0;
+        QTest::addRow("only the low byte of the mask counts") << "-m 264"
+                                                              << "command-line-mask" << 0x08;
+        QTest::addRow("mask with a low byte of 0 falls back to the level")
+            << "-m 256 -l 2"
+            << "command-line-level" << 0x03;
+        QTest::addRow("negative level is not a number") << "-l -4"
+                                                        << "" << 0;
+        QTest::addRow("level beyond 32 bits is not a number") << "-l 4294967297"
+                                                              << "" << 0;
+    }
+
+    void loggerFollowsMaskAndLevel() {
+        QFETCH(QString, arguments);
+        QFETCH(QString, logFile);
+        QFETCH(int, filter);
+
+        StartupOptions options;
+        QVERIFY2(options.parse(commandLine(arguments)), qPrintable(options.errorText()));
+        options.configureLogger(*m_logger);
+
+        QCOMPARE(int(m_logger->filter()), filter);
+        QCOMPARE(QFile::exists(QStringLiteral("command-line-mask")),
+                 logFile == QLatin1String("command-line-mask"));
+        QCOMPARE(QFile::exists(QStringLiteral("command-line-level")),
+                 logFile == QLatin1String("command-line-level"));
+        // A started log takes the messages its filter lets through.
+        if (!logFile.isEmpty()) {
+            const quint8 lowestType = quint8(filter & -filter);
+            QVERIFY(m_logger->logMessage(lowestType, QStringLiteral("probe")));
+        }
+    }
+
+    void replayModeAndStoredFlag_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("replayMode");
+        QTest::addColumn<bool>("noSoftReset");
+        QTest::addRow("live") << "" << false << false;
+        QTest::addRow("replay flag") << "-r" << true << true;
+        QTest::addRow("replay long flag") << "--replay" << true << true;
+        QTest::addRow("file alone replays but does not store the flag")
+            << "-f record.log" << true << false;
+        QTest::addRow("file long option") << "--file record.log" << true << false;
+        QTest::addRow("flag and file") << "-r -f record.log" << true << true;
+    }
+
+    void replayModeAndStoredFlag() {
+        QFETCH(QString, arguments);
+        QFETCH(bool, replayMode);
+        QFETCH(bool, noSoftReset);
+
+        StartupOptions options;
+        QVERIFY(options.parse(commandLine(arguments)));
+        QCOMPARE(options.isReplayMode(), replayMode);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Calibration/NoSoftReset"), !noSoftReset);
+        options.writeSettings(settings);
+        QCOMPARE(settings.value(QStringLiteral("Calibration/NoSoftReset")).toBool(), noSoftReset);
+    }
+
+    void virtualControllerAndScreenshotOptions_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("simulation");
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QString>("screenshot");
+        QTest::addRow("live") << "" << false << ""
+                              << "";
+        QTest::addRow("simulate") << "--simulate" << true << ""
+                                  << "";
+        QTest::addRow("scenario implies simulate")
+            << "--scenario split=4024,brokenWireA=7" << true << "split=4024,brokenWireA=7"
+            << "";
+        QTest::addRow("scenario file") << "--simulate --scenario board.ini" << true << "board.ini"
+                                       << "";
+        QTest::addRow("screenshot") << "--simulate --screenshot main.png" << true << ""
+                                    << "main.png";
+    }
+
+    void virtualControllerAndScreenshotOptions() {
+        QFETCH(QString, arguments);
+        QFETCH(bool, simulation);
+        QFETCH(QString, scenario);
+        QFETCH(QString, screenshot);
+        StartupOptions options;
+        QVERIFY(options.parse(commandLine(arguments)));
+        QCOMPARE(options.isSimulation(), simulation);
+        QCOMPARE(options.scenario(), scenario);
+        QCOMPARE(options.screenshotFileName(), screenshot);
+        QVERIFY(!options.isReplayMode());
+    }
+
+    void badOptionsAreRejected_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addRow("unknown option") << "--frobnicate";
+        QTest::addRow("level without value") << "-l";
+        QTest::addRow("file without value") << "--file";
+        QTest::addRow("scenario without value") << "--scenario";
+    }
+
+    void badOptionsAreRejected() {
+        QFETCH(QString, arguments);
+        StartupOptions options;
+        QVERIFY(!options.parse(commandLine(arguments)));
+        QVERIFY(!options.errorText().isEmpty());
+        QCOMPARE(int(m_logger->filter()), 0);
+    }
+
+    void helpListsEveryOption() {
+        StartupOptions options;
+        // The parser wraps long descriptions; compare with the line breaks folded.
+        const QString help = options.helpText().simplified();
+        const QStringList expected{
+            QStringLiteral("Setup utility from Orvello"),
+            QStringLiteral("-l, --debug-level <level[0-15]>"),
+            QStringLiteral("Sets the debug level."),
+            QStringLiteral("-m, --debug-mask <hex mask [00-FF]>"),
+            QStringLiteral("Sets the debug mask for more flexible debugging."),
+            QStringLiteral("-r, --replay"),
+            QStringLiteral("Starts the application without waiting for a device to be connected."),
+            QStringLiteral("-f, --file <file>"),
+            QStringLiteral("If present it opens a file for replay"),
+            QStringLiteral("--help"),
+            QStringLiteral("--version"),
+            QStringLiteral("--simulate"),
+            QStringLiteral("--scenario <file|items>"),
+            QStringLiteral("--screenshot <png file>"),
+        };
+        for (const QString& text : expected) {
+            QVERIFY2(help.contains(text.simplified()), qPrintable(text));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_StartupOptions)
+#include "tst_StartupOptions.moc"

@@ -1,0 +1,108 @@
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "SimulatedDevice.h"
+#include "app/FormWaitForDevice.h"
+#include "logging/SillyLogger.h"
+#include "protocol/PomelarKind.h"
+#include "resources/AppResources.h"
+
+// The live start-up wait against the virtual controller: it ends when the controller
+// answers, accepts a controller of the second vendor with a warning, and ends on Cancel
+// when no controller is there.
+class tst_WaitForDevice : public QObject {
+    Q_OBJECT
+
+private:
+    static constexpr int kShortIntervalMs = 2;
+
+    static FormWaitForDevice* shownWaitDialog() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<FormWaitForDevice*>(widget);
+            if (dialog != nullptr && dialog->isVisible()) {
+                return dialog;
+            }
+        }
+        return nullptr;
+    }
+
+    static QString logText(const QString& path) {
+        SillyLogger::instance()->stop();
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+private slots:
+    void initTestCase() {
+        AppResources::initialize();
+        DeviceEventDispatcher::instance()->registerDeviceKind(new PomelarKind);
+    }
+
+    void cleanup() {
+        SillyLogger::instance()->stop();
+        SillyLogger::instance()->setFilter(0);
+    }
+
+    void waitEndsWhenTheControllerAnswers() {
+        SimulatedDevice device;
+        QVERIFY(FormWaitForDevice::waitForDevice(kShortIntervalMs));
+        QVERIFY(device.provider.info() != nullptr);
+        QCOMPARE(device.provider.info()->vendorId, quint32(0x25C8));
+        QVERIFY(DeviceEventDispatcher::instance()->isOrvelloVid());
+        QVERIFY(shownWaitDialog() == nullptr);
+    }
+
+    void secondVendorIsUsedWithAWarning() {
+        SimScenario scenario;
+        scenario.vendorId = 0x102E;
+        SimulatedDevice device(scenario);
+        const QString log = QDir::current().filePath(QStringLiteral("vendor.log"));
+        SillyLogger::instance()->setFilter(SillyLogger::Warning);
+        SillyLogger::instance()->start(log);
+
+        QVERIFY(FormWaitForDevice::waitForDevice(kShortIntervalMs));
+        QCOMPARE(device.provider.info()->vendorId, quint32(0x102E));
+        const QString text = logText(log);
+        QVERIFY2(text.startsWith(QStringLiteral("[W]{")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("} In Function int __cdecl main(int,char *[]): "
+                                              "Using a different VID of the one expected.")),
+                 qPrintable(text));
+    }
+
+    void cancelEndsTheWaitWithoutAController() {
+        SimulatedDevice device;
+        device.controller.unplug();
+        QString title;
+        bool closeButton = true;
+        // Presses Cancel once the dialog is up and the wait has begun.
+        QTimer presser;
+        presser.setInterval(10);
+        connect(&presser, &QTimer::timeout, [&presser, &title, &closeButton] {
+            FormWaitForDevice* dialog = shownWaitDialog();
+            if (dialog == nullptr) {
+                return;
+            }
+            presser.stop();
+            title = dialog->windowTitle();
+            closeButton = dialog->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+            auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            QTest::mouseClick(box->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+        });
+        presser.start();
+        // Should Cancel not work, the controller returns and the wait fails this case
+        // instead of hanging.
+        QTimer::singleShot(5000, &device.controller, &VirtualController::replug);
+        QVERIFY(!FormWaitForDevice::waitForDevice(kShortIntervalMs));
+        QCOMPARE(title, QStringLiteral("tavirel Configuration Software"));
+        QVERIFY(!closeButton);
+        QVERIFY(shownWaitDialog() == nullptr);
+    }
+};
+
+QTEST_MAIN(tst_WaitForDevice)
+#include "tst_WaitForDevice.moc"
