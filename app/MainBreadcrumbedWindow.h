@@ -6,6 +6,8 @@
 
 class FormDriver;
 class FormHome;
+class FormOutput;
+class FormTroubleshoot;
 class MiscFiles;
 class QPropertyAnimation;
 class ResponseDelegateCurrentParameters;
@@ -86,10 +88,11 @@ private:
     static bool isProductTest();
     ResponseDelegateCurrentParameters* parametersDelegate() const;
 
-    // Entry points of features this build does not have; each logs "not available".
     QWidget* createOutputPage();
     QWidget* createTroubleshootPage();
     void resetOutputPage();
+    void wireTroubleshootPage();
+    // Entry points of features this build does not have; each logs "not available".
     void createMonitorWindow();
     void createConnectionWatcher();
     void startConnectionWatcher();
@@ -109,6 +112,8 @@ private:
     Ui::MainBreadcrumbedWindow* m_ui;
     FormHome* m_home = nullptr;
     FormDriver* m_driver = nullptr;
+    FormOutput* m_output = nullptr;
+    FormTroubleshoot* m_troubleshoot = nullptr;
     MiscFiles* m_miscFiles = nullptr;
     QPointer<QPropertyAnimation> m_breadcrumbAnimation;
     QRect m_breadcrumbGeometry;

@@ -54,6 +54,7 @@ formdisplayCurrentData::formdisplayCurrentData(QWidget* parent)
 formdisplayCurrentData::formdisplayCurrentData(DeviceEventDispatcher* dispatcher, QWidget* parent)
     : QWidget(parent), m_dispatcher(dispatcher) {
     TTRACE_OBJECT();
+    setWindowFlags(windowFlags() | Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     buildUi();
     m_refreshTimer.setSingleShot(true);

@@ -11,7 +11,8 @@ class QFrame;
 // A window showing the controller's 21 flag bits of the current-parameters block live:
 // one box per flag, black while the flag is set. It reads the "CurrentParameters"
 // delegate every 750 ms while it exists (it sends nothing itself), closes on Escape or
-// Enter and deletes itself when closed.
+// Enter and deletes itself when closed. It is always a window of its own, also when it
+// has a parent (which closes it along with itself).
 class formdisplayCurrentData : public QWidget {
     Q_OBJECT
 public:
