@@ -396,7 +396,7 @@ void FormOutput::EnableDisableUiSetting(bool enable) {
     m_buttonDisableOutput->setEnabled(true);
     m_comboOutputEncoding->setEnabled(enable);
     m_numberEncoding->setEnabled(enable);
-    enableDisableEdgeState(enable && m_checkBoxEdStrechActive->isChecked());
+    refreshEdgeEditors();
 }
 
 void FormOutput::setUiState() {
@@ -443,10 +443,15 @@ void FormOutput::updateSingleFrameBox(QWidget* myFrame, bool newState) {
     myFrame->setStyleSheet(newState ? QString::fromLatin1(kIndicatorOnStyle) : QString());
 }
 
-void FormOutput::on_checkBoxEdStrechActive_toggled(bool checked) {
+void FormOutput::on_checkBoxEdStrechActive_toggled(bool) {
+    refreshEdgeEditors();
+}
+
+void FormOutput::refreshEdgeEditors() {
     // The level and scale only mean something with edge stretch on; keep their editors
-    // usable exactly while it is ticked (and output controls are usable at all).
-    enableDisableEdgeState(checked && m_comboOutputEncoding->isEnabledTo(this));
+    // usable exactly while it is ticked (and the output controls are usable at all).
+    enableDisableEdgeState(m_checkBoxEdStrechActive->isChecked() &&
+                           m_comboOutputEncoding->isEnabledTo(this));
 }
 
 void FormOutput::enableDisableEdgeState(bool flag) {
@@ -480,7 +485,7 @@ void FormOutput::updateValuesFromBoard(bool updateEditable) {
         m_comboOutputEncoding->setCurrentIndex(encoding - 1);
     }
     m_checkBoxEdStrechActive->setChecked(edgeActive);
-    enableDisableEdgeState(edgeActive);
+    refreshEdgeEditors();
     m_sboxEdStretchLevel->setValue(block->EdgeStrechLevel());
     m_sboxEdStretchScale->setValue(block->EdgeStrechScale());
     m_checkBoxOutputEnabled->setChecked(enabled);

@@ -114,6 +114,7 @@ private:
     QPushButton* modeButton(int mode) const;
     QRadioButton* modeRadioButton(int mode) const;
     void clearModeButtons();
+    void refreshEdgeEditors();
     void requestMode(int mode);
     // The mode the controller reports: its encoding, with 0 read as two touch.
     int reportedMode() const;

@@ -112,17 +112,9 @@ private slots:
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::HomePage));
     }
 
-    void troubleshootingInfoLeadsToTheDriverPage() {
+    void factoryResetIsAskedThroughTheToolsPrompt() {
         click("buttonTroubleshooting");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::TroubleshootPage));
-        QVERIFY(child<FormTroubleshoot>("FormTroubleshoot")->isVisible());
-        click("buttonDriver");
-        QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::DriverPage));
-        click("breadcrumbStyledContainer");
-        QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::TroubleshootPage));
-    }
-
-    void factoryResetIsAskedThroughTheToolsPrompt() {
         m_prompt.questions.clear();
         m_prompt.button = QMessageBox::Cancel;
         QTRY_COMPARE(SetOperations::instance()->pendingPasses(), 0);
@@ -140,6 +132,9 @@ private slots:
         QVERIFY(!m_requests.contains(4));
         QVERIFY(!m_requests.contains(8));
         QCOMPARE(int(boardByte(kEncoding)), 1);
+        // "Info" leads on to the driver page.
+        click("buttonDriver");
+        QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::DriverPage));
     }
 
     void ctrlAltQOpensTheFlagWindow() {

