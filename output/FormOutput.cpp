@@ -157,7 +157,9 @@ QWidget* FormOutput::buildModeButtonsPage() {
     m_buttonDisableOutput->setCheckable(true);
     m_buttonDisableOutput->setFixedSize(kSwitchWidth, kSwitchHeight);
     m_buttonDisableOutput->setIconSize(QSize(kSwitchWidth - 10, kSwitchHeight - 8));
-    m_buttonDisableOutput->setFlat(true);
+    // The icon is the whole switch; no button face behind it in either state.
+    m_buttonDisableOutput->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; background: transparent; }"));
 
     auto* modes = new QHBoxLayout;
     modes->addWidget(m_buttonMouseMode);

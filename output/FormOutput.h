@@ -47,7 +47,7 @@ public:
         "QPushButton:hover { background-color: rgb(229, 241, 251); }";
     static constexpr const char* kSelectedButtonStyle =
         "QPushButton { background-color: rgb(0, 120, 215); color: rgb(255, 255, 255);"
-        " border: 2px solid rgb(0, 84, 153); border-radius: 8px; font-weight: bold; }";
+        " border: 2px solid rgb(0, 84, 153); border-radius: 8px; }";
     static constexpr const char* kDisabledButtonStyle =
         "QPushButton { background-color: rgb(225, 225, 225); color: rgb(160, 160, 160);"
         " border: 2px solid rgb(200, 200, 200); border-radius: 8px; }";
