@@ -19,6 +19,7 @@
 #include "app/FormHome.h"
 #include "app/MiscFiles.h"
 #include "app/UserPrompt.h"
+#include "device/ConnectionWatcher.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "logging/LogMacros.h"
@@ -116,6 +117,8 @@ void MainBreadcrumbedWindow::wirePages() {
     connect(m_home, &FormHome::buttonTroubleshooting_pressed, this,
             &MainBreadcrumbedWindow::showTroubleshoot);
     connect(m_home, &FormHome::signalOpenWizard, this, &MainBreadcrumbedWindow::showWizard);
+    connect(SetOperations::instance(), &SetOperations::signal_finishedFactoryReset, this,
+            &MainBreadcrumbedWindow::showWizard, Qt::UniqueConnection);
     wireTroubleshootPage();
 }
 
@@ -132,8 +135,6 @@ void MainBreadcrumbedWindow::wireTroubleshootPage() {
             &MiscFiles::showFirmwareUpdateWizard);
     connect(m_troubleshoot, &FormTroubleshoot::signal_InvokeTouchTest, this,
             &MainBreadcrumbedWindow::showMonitorWindow);
-    connect(SetOperations::instance(), &SetOperations::signal_finishedFactoryReset, this,
-            &MainBreadcrumbedWindow::showWizard, Qt::UniqueConnection);
 }
 
 void MainBreadcrumbedWindow::requestFirstParameters() {
@@ -185,29 +186,37 @@ void MainBreadcrumbedWindow::connectBoardStart() {
 }
 
 void MainBreadcrumbedWindow::connectProductTestOperations() {
+    SetOperations* operations = SetOperations::instance();
     ResponseDelegateCurrentParameters* delegate = parametersDelegate();
     if (delegate != nullptr) {
+        connect(delegate, &ResponseDelegateCurrentParameters::signalUnsetFlags, operations,
+                &SetOperations::unSetMonitorParameters, Qt::UniqueConnection);
         connect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, m_miscFiles,
                 &MiscFiles::showSensThresholdEditor, Qt::UniqueConnection);
         connect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this,
                 &MainBreadcrumbedWindow::initializeCommsSubsystem, Qt::UniqueConnection);
     }
-    TLOG_WARNING(
-        QStringLiteral("not available: the parameter operations (product-test flag "
-                       "clearing)"));
+    connect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
+            &MainBreadcrumbedWindow::initializeCommsSubsystem, Qt::UniqueConnection);
+    connect(operations, &SetOperations::signal_finishedUnsettingParameters, m_miscFiles,
+            &MiscFiles::showSensThresholdEditor, Qt::UniqueConnection);
 }
 
 void MainBreadcrumbedWindow::disconnectProductTestOperations() {
+    SetOperations* operations = SetOperations::instance();
     ResponseDelegateCurrentParameters* delegate = parametersDelegate();
     if (delegate != nullptr) {
+        disconnect(delegate, &ResponseDelegateCurrentParameters::signalUnsetFlags, operations,
+                   &SetOperations::unSetMonitorParameters);
         disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, m_miscFiles,
                    &MiscFiles::showSensThresholdEditor);
         disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this,
                    &MainBreadcrumbedWindow::initializeCommsSubsystem);
     }
-    TLOG_WARNING(
-        QStringLiteral("not available: the parameter operations (product-test flag "
-                       "clearing)"));
+    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
+               &MainBreadcrumbedWindow::initializeCommsSubsystem);
+    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, m_miscFiles,
+               &MiscFiles::showSensThresholdEditor);
 }
 
 void MainBreadcrumbedWindow::createShortcuts() {
@@ -392,6 +401,8 @@ void MainBreadcrumbedWindow::showFirstRunWizard() {
         return;
     }
     connectWatcherToConnectionSlots();
+    disconnect(SetOperations::instance(), &SetOperations::signal_finishedUnsettingParameters, this,
+               &MainBreadcrumbedWindow::showFirstRunWizard);
     ResponseDelegateCurrentParameters* delegate = parametersDelegate();
     if (delegate != nullptr) {
         disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this, nullptr);
@@ -443,6 +454,8 @@ void MainBreadcrumbedWindow::slotReconnecting() {
     m_pdtReconnectPending = false;
     QSettings().setValue(QString::fromLatin1(kBrokenWireKey), true);
     m_brokenWireDone = true;
+    connect(SetOperations::instance(), &SetOperations::signal_finishedUnsettingParameters, this,
+            &MainBreadcrumbedWindow::onPdtReconnect, Qt::UniqueConnection);
     unSetMonitorParameters();
 }
 
@@ -486,15 +499,22 @@ void MainBreadcrumbedWindow::createMonitorWindow() {
 }
 
 void MainBreadcrumbedWindow::createConnectionWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher"));
+    m_watcher =
+        new ConnectionWatcher(DeviceEventDispatcher::instance(), SetOperations::instance(), this);
 }
 
 void MainBreadcrumbedWindow::startConnectionWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (heartbeat)"));
+    m_watcher->doConnections();
+    m_miscFiles->setConnectionWatcher(m_watcher);
 }
 
 void MainBreadcrumbedWindow::connectWatcherToConnectionSlots() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (state signals)"));
+    connect(m_watcher, &ConnectionWatcher::sigConnected, this,
+            &MainBreadcrumbedWindow::slotConnected, Qt::UniqueConnection);
+    connect(m_watcher, &ConnectionWatcher::sigDisconnected, this,
+            &MainBreadcrumbedWindow::slotDisconnected, Qt::UniqueConnection);
+    connect(m_watcher, &ConnectionWatcher::sigReconnecting, this,
+            &MainBreadcrumbedWindow::slotReconnecting, Qt::UniqueConnection);
 }
 
 void MainBreadcrumbedWindow::connectWatcherToFirmwareCheck() {
@@ -502,11 +522,11 @@ void MainBreadcrumbedWindow::connectWatcherToFirmwareCheck() {
 }
 
 void MainBreadcrumbedWindow::pauseConnectionWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (pause)"));
+    m_watcher->pause();
 }
 
 void MainBreadcrumbedWindow::continueConnectionWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (continue)"));
+    m_watcher->cont();
 }
 
 void MainBreadcrumbedWindow::startFirmwareVersionCheck() {
@@ -527,13 +547,11 @@ void MainBreadcrumbedWindow::connectFirmwareCheckToOffer() {
 }
 
 void MainBreadcrumbedWindow::saveDefaultParameters() {
-    TLOG_WARNING(QStringLiteral("not available: the parameter operations (save defaults)"));
+    SetOperations::instance()->SaveDefaultParameters();
 }
 
 void MainBreadcrumbedWindow::unSetMonitorParameters() {
-    TLOG_WARNING(
-        QStringLiteral("not available: the parameter operations (unset monitor "
-                       "parameters)"));
+    SetOperations::instance()->unSetMonitorParameters();
 }
 
 void MainBreadcrumbedWindow::clearScanDisplayFlags() {
@@ -575,7 +593,14 @@ void MainBreadcrumbedWindow::showMonitorWindow() {
 
 void MainBreadcrumbedWindow::onPdtReconnect() {
     TTRACE();
-    TLOG_WARNING(
-        QStringLiteral("not available: the parameter operations (product-test "
-                       "reconnect)"));
+    SetOperations* operations = SetOperations::instance();
+    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
+               &MainBreadcrumbedWindow::onPdtReconnect);
+    operations->setDesiredDiagAB(true);
+    operations->setMonDiagAB();
+    if (!QSettings().value(QString::fromLatin1(kDisableMonEdgeKey), false).toBool()) {
+        operations->setDesiredMonitorEdgeAB(false);
+        operations->doScanOrEdge();
+        update();
+    }
 }

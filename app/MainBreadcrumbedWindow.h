@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 
+class ConnectionWatcher;
 class FormDriver;
 class FormHome;
 class FormOutput;
@@ -38,6 +39,7 @@ public:
     QString breadcrumbText() const;
     bool isIndicatorOn() const { return m_indicatorOn; }
     MiscFiles* miscFiles() const { return m_miscFiles; }
+    ConnectionWatcher* connectionWatcher() const { return m_watcher; }
 
 signals:
     void deviceUnplugged();
@@ -115,6 +117,7 @@ private:
     FormOutput* m_output = nullptr;
     FormTroubleshoot* m_troubleshoot = nullptr;
     MiscFiles* m_miscFiles = nullptr;
+    ConnectionWatcher* m_watcher = nullptr;
     QPointer<QPropertyAnimation> m_breadcrumbAnimation;
     QRect m_breadcrumbGeometry;
     bool m_driverPageActive = false;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/UserPrompt.h"
+#include "device/ConnectionWatcher.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "logging/LogMacros.h"
@@ -93,12 +94,20 @@ void MiscFiles::openSensThresholdEditor() {
     TLOG_WARNING(QStringLiteral("not available: the sensitivity threshold editor"));
 }
 
+void MiscFiles::setConnectionWatcher(ConnectionWatcher* watcher) {
+    m_watcher = watcher;
+}
+
 void MiscFiles::pauseWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (pause)"));
+    if (m_watcher) {
+        m_watcher->pause();
+    }
 }
 
 void MiscFiles::continueWatcher() {
-    TLOG_WARNING(QStringLiteral("not available: the connection watcher (continue)"));
+    if (m_watcher) {
+        m_watcher->cont();
+    }
 }
 
 void MiscFiles::showFirmwareUpdateWizard(QString fileName) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 
+class ConnectionWatcher;
 class QLabel;
 class QWidget;
 
@@ -49,6 +51,9 @@ public slots:
     bool showCompatibilityMessage(bool flag, QString fileName);
     void on_buttonHelp_clicked();
     void setGraphInitializedOnceFalse();
+    // The watcher paused while a replay is switched in; the main window hands it over
+    // once the heartbeat runs.
+    void setConnectionWatcher(ConnectionWatcher* watcher);
 
 private:
     void openSensThresholdEditor();
@@ -56,6 +61,7 @@ private:
     void continueWatcher();
 
     QWidget* m_window;
+    QPointer<ConnectionWatcher> m_watcher;
     bool m_graphInitializedOnce = false;
     DocumentOpener m_documentOpener;
 };

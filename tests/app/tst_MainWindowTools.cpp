@@ -69,6 +69,8 @@ private slots:
         QCoreApplication::setOrganizationName(QStringLiteral("OrvelloTest"));
         QCoreApplication::setApplicationName(QStringLiteral("tst_MainWindowTools"));
         QSettings().clear();
+        // Not a first run: the window leaves the board's parameters as they are.
+        QSettings().setValue(QStringLiteral("FilterValue/FirstConfiguration"), true);
         AppResources::initialize();
         UserPrompt::install(&m_prompt);
         DeviceEventDispatcher::instance()->registerDeviceKind(new PomelarKind);
@@ -81,6 +83,7 @@ private slots:
         m_window = std::make_unique<MainBreadcrumbedWindow>();
         m_window->show();
         QTRY_VERIFY(m_window->isEnabled());
+        QTRY_COMPARE(SetOperations::instance()->pendingPasses(), 0);
     }
 
     void cleanupTestCase() {
