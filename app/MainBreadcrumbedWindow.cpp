@@ -13,21 +13,24 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include "app/AppVersion.h"
 #include "app/FormDriver.h"
 #include "app/FormHome.h"
 #include "app/MiscFiles.h"
+#include "app/UserPrompt.h"
 #include "device/ConnectionWatcher.h"
 #include "firmware/CompareFirmwareVersions.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "logging/LogMacros.h"
 #include "operations/SetOperations.h"
+#include "output/FormOutput.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
+#include "troubleshoot/FormTroubleshoot.h"
+#include "troubleshoot/formdisplayCurrentData.h"
 
 namespace {
 const char* const kParametersDelegateName = "CurrentParameters";
@@ -54,16 +57,6 @@ QString loadStyleSheet(const char* resource) {
 
 void queueCommand(DeviceCommand* command) {
     DeviceEventDispatcher::instance()->queueCommand(command);
-}
-
-QWidget* unavailablePage(const QString& title) {
-    auto* page = new QWidget;
-    page->setWindowTitle(title);
-    auto* layout = new QVBoxLayout(page);
-    auto* label = new QLabel(QStringLiteral("This page is not available in this build."), page);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    return page;
 }
 }  // namespace
 
@@ -127,6 +120,22 @@ void MainBreadcrumbedWindow::wirePages() {
     connect(m_home, &FormHome::signalOpenWizard, this, &MainBreadcrumbedWindow::showWizard);
     connect(SetOperations::instance(), &SetOperations::signal_finishedFactoryReset, this,
             &MainBreadcrumbedWindow::showWizard, Qt::UniqueConnection);
+    wireTroubleshootPage();
+}
+
+void MainBreadcrumbedWindow::wireTroubleshootPage() {
+    connect(m_troubleshoot, &FormTroubleshoot::signalOpenWizard, this,
+            &MainBreadcrumbedWindow::showWizard);
+    connect(m_troubleshoot, &FormTroubleshoot::signalGraph, m_miscFiles,
+            &MiscFiles::showSensThresholdEditor);
+    connect(m_troubleshoot, &FormTroubleshoot::signalReplayer, m_miscFiles,
+            &MiscFiles::showReplayWindow);
+    connect(m_troubleshoot, &FormTroubleshoot::buttonDriver_pressed, this,
+            &MainBreadcrumbedWindow::showDriver);
+    connect(m_troubleshoot, &FormTroubleshoot::signalUpdateWizard, m_miscFiles,
+            &MiscFiles::showFirmwareUpdateWizard);
+    connect(m_troubleshoot, &FormTroubleshoot::signal_InvokeTouchTest, this,
+            &MainBreadcrumbedWindow::showMonitorWindow);
 }
 
 void MainBreadcrumbedWindow::requestFirstParameters() {
@@ -460,17 +469,32 @@ void MainBreadcrumbedWindow::closeEvent(QCloseEvent* event) {
 }
 
 QWidget* MainBreadcrumbedWindow::createOutputPage() {
-    TLOG_WARNING(QStringLiteral("not available: the output page"));
-    return unavailablePage(QStringLiteral("Output"));
+    m_output = new FormOutput;
+    return m_output;
 }
 
 QWidget* MainBreadcrumbedWindow::createTroubleshootPage() {
-    TLOG_WARNING(QStringLiteral("not available: the troubleshooting page"));
-    return unavailablePage(QStringLiteral("Troubleshoot"));
+    m_troubleshoot = new FormTroubleshoot;
+    // The factory-reset question goes through the tool's prompt like every other.
+    m_troubleshoot->setConfirmation(
+        [](QWidget* parent, const FormTroubleshoot::Question& question) {
+            UserPrompt::Question asked;
+            asked.icon = QMessageBox::Question;
+            asked.title = question.title;
+            asked.text = question.text;
+            asked.informativeText = question.informativeText;
+            asked.buttons = QMessageBox::Ok | QMessageBox::Cancel;
+            asked.defaultButton = QMessageBox::Cancel;
+            return UserPrompt::current().ask(asked, parent).button == QMessageBox::Ok;
+        });
+    return m_troubleshoot;
 }
 
+// The main window's output page is the three mode buttons, showing the controller's
+// state as it is now.
 void MainBreadcrumbedWindow::resetOutputPage() {
-    TLOG_WARNING(QStringLiteral("not available: the output page (reset)"));
+    m_output->setStackIndex(FormOutput::ModeButtonsPage);
+    m_output->loadMode();
 }
 
 void MainBreadcrumbedWindow::createMonitorWindow() {
@@ -560,7 +584,9 @@ void MainBreadcrumbedWindow::showWizard() {
 
 void MainBreadcrumbedWindow::showCurrentData() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the current-data window"));
+    // A window of its own that closes with the main window; it deletes itself when closed.
+    auto* window = new formdisplayCurrentData(this);
+    window->show();
 }
 
 void MainBreadcrumbedWindow::sheduleFirstRunFirmwareUpdate() {

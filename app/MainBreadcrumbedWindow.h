@@ -8,6 +8,8 @@ class CompareFirmwareVersions;
 class ConnectionWatcher;
 class FormDriver;
 class FormHome;
+class FormOutput;
+class FormTroubleshoot;
 class MiscFiles;
 class QPropertyAnimation;
 class ResponseDelegateCurrentParameters;
@@ -91,10 +93,11 @@ private:
     static bool isProductTest();
     ResponseDelegateCurrentParameters* parametersDelegate() const;
 
-    // Entry points of features this build does not have; each logs "not available".
     QWidget* createOutputPage();
     QWidget* createTroubleshootPage();
     void resetOutputPage();
+    void wireTroubleshootPage();
+    // Entry points of features this build does not have; each logs "not available".
     void createMonitorWindow();
     void createConnectionWatcher();
     void startConnectionWatcher();
@@ -114,6 +117,8 @@ private:
     Ui::MainBreadcrumbedWindow* m_ui;
     FormHome* m_home = nullptr;
     FormDriver* m_driver = nullptr;
+    FormOutput* m_output = nullptr;
+    FormTroubleshoot* m_troubleshoot = nullptr;
     MiscFiles* m_miscFiles = nullptr;
     ConnectionWatcher* m_watcher = nullptr;
     CompareFirmwareVersions* m_firmwareCheck = nullptr;

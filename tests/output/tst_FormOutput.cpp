@@ -1,0 +1,408 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLCDNumber>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+#include "output/FormOutput.h"
+#include "tests/support/VirtualBoardRig.h"
+
+namespace {
+// The current-parameters block as the controller answers it: byte 8 output encoding,
+// byte 9 output flags (0x01 output enabled, 0x20 edge stretch), byte 16 edge-stretch
+// level and byte 17 edge-stretch scale, both signed.
+constexpr int kEncoding = 8;
+constexpr int kOutputFlags = 9;
+constexpr quint8 kEnabledBit = 0x01;
+constexpr quint8 kEdgeStretchBit = 0x20;
+constexpr int kEdgeLevel = 16;
+constexpr int kEdgeScale = 17;
+
+// Request opcodes as the board receives them.
+constexpr int kSetParameters = 4;
+constexpr int kSaveToFlash = 6;
+constexpr int kLoadFromFlash = 7;
+
+const char* const kModeButtons[] = {"buttonMouseMode", "buttonWindowsTouch", "buttonDoubleTouch"};
+}  // namespace
+
+class tst_FormOutput : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<VirtualBoardRig> m_rig;
+    std::unique_ptr<FormOutput> m_form;
+
+    // A board reporting the given encoding and output state, and the form over it.
+    void start(int encoding, bool enabled) {
+        m_rig = std::make_unique<VirtualBoardRig>();
+        QVERIFY(m_rig->connectBoard());
+        QVERIFY(m_rig->pokeBlock([encoding, enabled](QByteArray& block) {
+            block[kEncoding] = char(encoding);
+            const quint8 flags = quint8(block.at(kOutputFlags));
+            block[kOutputFlags] = char(enabled ? flags | kEnabledBit : flags & ~kEnabledBit);
+        }));
+        m_form = std::make_unique<FormOutput>(m_rig->dispatcher.get(), m_rig->operations.get());
+        m_form->setApplyRetryInterval(10);
+    }
+
+    template <typename T>
+    T* child(const char* name) const {
+        T* widget = m_form->findChild<T*>(QString::fromLatin1(name));
+        if (widget == nullptr) {
+            qWarning("no child %s", name);
+        }
+        return widget;
+    }
+    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+    QRadioButton* radio(const char* name) const { return child<QRadioButton>(name); }
+
+    int boardEncoding() const { return m_rig->boardByte(kEncoding); }
+    bool boardEnabled() const { return m_rig->boardFlag(kOutputFlags, kEnabledBit); }
+
+    // Mode buttons, combo and its read-back usable exactly when `usable`; the switch always.
+    void verifyControlsUsable(bool usable) {
+        for (const char* name : kModeButtons) {
+            QCOMPARE(button(name)->isEnabled(), usable);
+            if (!usable) {
+                QCOMPARE(button(name)->styleSheet(),
+                         QString::fromLatin1(FormOutput::kDisabledButtonStyle));
+            }
+        }
+        QCOMPARE(child<QComboBox>("comboOutputEncoding")->isEnabled(), usable);
+        QCOMPARE(child<QLCDNumber>("numberEncoding")->isEnabled(), usable);
+        QVERIFY(button("buttonDisableOutput")->isEnabled());
+    }
+
+    // Exactly the given mode button is checked and styled as selected.
+    void verifySelectedMode(const char* selected) {
+        for (const char* name : kModeButtons) {
+            const bool isSelected = qstrcmp(name, selected) == 0;
+            QCOMPARE(button(name)->isChecked(), isSelected);
+            QCOMPARE(button(name)->styleSheet(),
+                     QString::fromLatin1(isSelected ? FormOutput::kSelectedButtonStyle
+                                                    : FormOutput::kEnabledButtonStyle));
+        }
+    }
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void cleanup() {
+        m_form.reset();
+        m_rig.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void widgetsCarryTheirTexts() {
+        start(3, true);
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Output"));
+        QStringList texts;
+        for (const char* name : kModeButtons) {
+            texts << button(name)->text();
+        }
+        for (const char* name : {"radioButton_NoTouch", "radioButton_Mouse",
+                                 "radioButton_SingleTouch", "radioButton_MultiTouch"}) {
+            texts << radio(name)->text();
+        }
+        auto* combo = child<QComboBox>("comboOutputEncoding");
+        for (int i = 0; i < combo->count(); ++i) {
+            texts << combo->itemText(i);
+        }
+        QCOMPARE(texts,
+                 (QStringList{"Mouse", "One Touch", "Two Touch", "Output Off", "Mouse", "One Touch",
+                              "Two Touch", "Mouse (1)", "One Touch (2)", "Two Touch (3)"}));
+        QVERIFY(button("buttonDisableOutput")->text().isEmpty());
+        // The form starts on its advanced page with "One Touch (2)" chosen.
+        QCOMPARE(combo->currentIndex(), 1);
+        QCOMPARE(m_form->stackIndex(), int(FormOutput::AdvancedPage));
+    }
+
+    void modeButtonLeavesTheControllerInThatMode_data() {
+        QTest::addColumn<QString>("buttonName");
+        QTest::addColumn<int>("startEncoding");
+        QTest::addColumn<int>("mode");
+        QTest::addRow("Mouse") << "buttonMouseMode" << 3 << 1;
+        QTest::addRow("One Touch") << "buttonWindowsTouch" << 1 << 2;
+        QTest::addRow("Two Touch") << "buttonDoubleTouch" << 2 << 3;
+    }
+    void modeButtonLeavesTheControllerInThatMode() {
+        QFETCH(QString, buttonName);
+        QFETCH(int, startEncoding);
+        QFETCH(int, mode);
+        start(startEncoding, true);
+        m_form->setStackIndex(FormOutput::ModeButtonsPage);
+        m_form->loadMode();
+        QSignalSpy finished(m_rig->operations.get(),
+                            &SetOperations::signal_finishedSetOutputFlagMode);
+        QSignalSpy modeChanged(m_form.get(), &FormOutput::modeChanged);
+
+        button(qPrintable(buttonName))->click();
+
+        QTRY_VERIFY(!finished.isEmpty());
+        QCOMPARE(boardEncoding(), mode);
+        QVERIFY(boardEnabled());
+        QVERIFY(!modeChanged.isEmpty());
+        QCOMPARE(modeChanged.last().first().toInt(), mode);
+        verifyControlsUsable(true);
+        verifySelectedMode(qPrintable(buttonName));
+    }
+
+    void switchTurnsOutputOffAndBackKeepingTheMode_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("modeButton");
+        QTest::addRow("Mouse") << 1 << "buttonMouseMode";
+        QTest::addRow("One Touch") << 2 << "buttonWindowsTouch";
+    }
+    void switchTurnsOutputOffAndBackKeepingTheMode() {
+        QFETCH(int, mode);
+        QFETCH(QString, modeButton);
+        start(mode, true);
+        m_form->setStackIndex(FormOutput::ModeButtonsPage);
+        m_form->loadMode();
+        verifySelectedMode(qPrintable(modeButton));
+
+        button("buttonDisableOutput")->click();
+        QTRY_VERIFY(!boardEnabled());
+        QTRY_VERIFY(!button(qPrintable(modeButton))->isEnabled());
+        QCOMPARE(boardEncoding(), mode);
+        verifyControlsUsable(false);
+        QVERIFY(m_rig->settle());
+        QVERIFY(!boardEnabled());
+
+        button("buttonDisableOutput")->click();
+        QTRY_VERIFY(boardEnabled());
+        QTRY_VERIFY(button(qPrintable(modeButton))->isEnabled());
+        QCOMPARE(boardEncoding(), mode);
+        verifyControlsUsable(true);
+        verifySelectedMode(qPrintable(modeButton));
+    }
+
+    void outputOffGreysEverythingButTheSwitch() {
+        start(2, false);
+        m_form->setStackIndex(FormOutput::ModeButtonsPage);
+        m_form->loadMode();
+        verifyControlsUsable(false);
+        QVERIFY(!child<QSpinBox>("sboxEdStretchLevel")->isEnabled());
+        QVERIFY(!child<QSpinBox>("sboxEdStretchScale")->isEnabled());
+        QVERIFY(!m_form->cachedOutputEnabled());
+        // A greyed mode button takes no click: nothing is asked of the controller.
+        const int requestsBefore = m_rig->requests.size();
+        button("buttonMouseMode")->click();
+        QVERIFY(m_rig->refresh());
+        QCOMPARE(m_rig->requests.mid(requestsBefore), QList<int>{5});
+        QVERIFY(!boardEnabled());
+    }
+
+    void unknownModeLeavesNoModeButtonChecked() {
+        start(7, true);
+        m_form->setStackIndex(FormOutput::ModeButtonsPage);
+        button("buttonDoubleTouch")->setChecked(true);
+        m_form->setUiState();
+        for (const char* name : kModeButtons) {
+            QVERIFY2(!button(name)->isChecked(), name);
+            QVERIFY(button(name)->isEnabled());
+        }
+        QCOMPARE(m_form->cachedOutputMode(), 7);
+    }
+
+    void wizardRadioButtonsLastChoiceWins_data() {
+        QTest::addColumn<bool>("settleBetween");
+        QTest::addRow("one after the other") << true;
+        QTest::addRow("in quick succession") << false;
+    }
+    void wizardRadioButtonsLastChoiceWins() {
+        QFETCH(bool, settleBetween);
+        start(2, true);
+        m_form->setStackIndex(FormOutput::WizardPage);
+
+        radio("radioButton_Mouse")->click();
+        if (settleBetween) {
+            QTRY_COMPARE(boardEncoding(), 1);
+            QVERIFY(m_rig->settle());
+        }
+        radio("radioButton_MultiTouch")->click();
+        QVERIFY(!radio("radioButton_Mouse")->isChecked());
+
+        QTRY_COMPARE(boardEncoding(), 3);
+        QVERIFY(m_rig->settle());
+        QCOMPARE(boardEncoding(), 3);
+        QVERIFY(boardEnabled());
+    }
+
+    void wizardOutputOffRequestsOutputDisabled() {
+        start(1, true);
+        m_form->setStackIndex(FormOutput::WizardPage);
+        radio("radioButton_Mouse")->click();
+        QVERIFY(m_rig->settle());
+
+        radio("radioButton_NoTouch")->click();
+        QTRY_VERIFY(!boardEnabled());
+        QVERIFY(m_rig->settle());
+        QVERIFY(!boardEnabled());
+
+        // And back: leaving "Output Off" for One Touch enables output again.
+        radio("radioButton_SingleTouch")->click();
+        QTRY_VERIFY(boardEnabled());
+        QVERIFY(m_rig->settle());
+        QCOMPARE(boardEncoding(), 2);
+        QVERIFY(boardEnabled());
+    }
+
+    void wizardPageProposesTwoTouch() {
+        start(1, true);
+        m_form->setStackIndex(FormOutput::WizardPage);
+        m_form->loadMode();
+        QVERIFY(radio("radioButton_MultiTouch")->isChecked());
+        QVERIFY(!radio("radioButton_Mouse")->isChecked());
+        QTRY_COMPARE(boardEncoding(), 3);
+        QVERIFY(m_rig->settle());
+        QCOMPARE(boardEncoding(), 3);
+        QVERIFY(boardEnabled());
+    }
+
+    void advancedPageReadsTheBoard_data() {
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("edgeActive");
+        QTest::addColumn<int>("levelByte");
+        QTest::addColumn<int>("scaleByte");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("scale");
+        QTest::addRow("mouse, stretch on") << 1 << true << true << 0x02 << 0x14 << 2 << 20;
+        QTest::addRow("negative scale") << 2 << true << true << 0x03 << 0x9C << 3 << -100;
+        QTest::addRow("output off, stretch off") << 3 << false << false << 0x00 << 0x7F << 0 << 127;
+        QTest::addRow("output off, stretch on") << 2 << false << true << 0x01 << 0x00 << 1 << 0;
+    }
+    void advancedPageReadsTheBoard() {
+        QFETCH(int, encoding);
+        QFETCH(bool, enabled);
+        QFETCH(bool, edgeActive);
+        QFETCH(int, levelByte);
+        QFETCH(int, scaleByte);
+        QFETCH(int, level);
+        QFETCH(int, scale);
+        start(encoding, enabled);
+        QVERIFY(m_rig->pokeBlock([&](QByteArray& block) {
+            const quint8 flags = quint8(block.at(kOutputFlags));
+            block[kOutputFlags] =
+                char(edgeActive ? flags | kEdgeStretchBit : flags & ~kEdgeStretchBit);
+            block[kEdgeLevel] = char(levelByte);
+            block[kEdgeScale] = char(scaleByte);
+        }));
+        m_form->setUiState();
+        m_form->updateValuesFromBoard(true);
+
+        QCOMPARE(child<QLCDNumber>("numberEncoding")->intValue(), encoding);
+        QCOMPARE(child<QLCDNumber>("numberEdStretchLevel")->intValue(), level);
+        QCOMPARE(child<QLCDNumber>("numberEdStretchScale")->intValue(), scale);
+        const QString black = QStringLiteral("background-color: rgb(0, 0, 0);");
+        QCOMPARE(child<QFrame>("frameOutputEnabled")->styleSheet(), enabled ? black : QString());
+        QCOMPARE(child<QFrame>("frameEdStretchActive")->styleSheet(),
+                 edgeActive ? black : QString());
+        QCOMPARE(child<QComboBox>("comboOutputEncoding")->currentIndex(), encoding - 1);
+        QCOMPARE(child<QCheckBox>("checkBoxOutputEnabled")->isChecked(), enabled);
+        QCOMPARE(child<QCheckBox>("checkBoxEdStrechActive")->isChecked(), edgeActive);
+        QCOMPARE(child<QSpinBox>("sboxEdStretchLevel")->value(), level);
+        QCOMPARE(child<QSpinBox>("sboxEdStretchScale")->value(), scale);
+        QCOMPARE(child<QSpinBox>("sboxEdStretchLevel")->isEnabled(), edgeActive && enabled);
+        QCOMPARE(child<QSpinBox>("sboxEdStretchScale")->isEnabled(), edgeActive && enabled);
+        // The level and scale editors follow their tick.
+        child<QCheckBox>("checkBoxEdStrechActive")->click();
+        QCOMPARE(child<QSpinBox>("sboxEdStretchLevel")->isEnabled(), !edgeActive && enabled);
+        QCOMPARE(child<QSpinBox>("sboxEdStretchScale")->isEnabled(), !edgeActive && enabled);
+    }
+
+    void applyWritesEdgeStretchAndSavesToFlash_data() {
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<int>("scaleByte");
+        QTest::addRow("stretch on") << true << 2 << -20 << 0xEC;
+        QTest::addRow("stretch on, extremes") << true << 3 << 127 << 0x7F;
+        QTest::addRow("stretch off, lowest scale") << false << 0 << -100 << 0x9C;
+    }
+    void applyWritesEdgeStretchAndSavesToFlash() {
+        QFETCH(bool, active);
+        QFETCH(int, level);
+        QFETCH(int, scale);
+        QFETCH(int, scaleByte);
+        start(3, true);
+        QVERIFY(m_rig->pokeBlock([active](QByteArray& block) {
+            const quint8 flags = quint8(block.at(kOutputFlags));
+            block[kOutputFlags] = char(active ? flags & ~kEdgeStretchBit : flags | kEdgeStretchBit);
+            block[kEdgeLevel] = 1;
+            block[kEdgeScale] = 10;
+        }));
+        m_form->updateValuesFromBoard(true);
+        child<QCheckBox>("checkBoxEdStrechActive")->setChecked(active);
+        child<QSpinBox>("sboxEdStretchLevel")->setValue(level);
+        child<QSpinBox>("sboxEdStretchScale")->setValue(scale);
+        QSignalSpy saved(m_rig->operations.get(), &SetOperations::signal_finishedSavingParameters);
+        m_rig->requests.clear();
+
+        m_form->applyChanges();
+
+        QVERIFY(saved.wait(VirtualBoardRig::kWaitMs));
+        QCOMPARE(m_rig->boardFlag(kOutputFlags, kEdgeStretchBit), active);
+        QCOMPARE(int(m_rig->boardByte(kEdgeLevel)), level);
+        QCOMPARE(int(m_rig->boardByte(kEdgeScale)), scaleByte);
+        QCOMPARE(boardEncoding(), 3);
+        QVERIFY(boardEnabled());
+        QVERIFY(m_rig->requests.contains(kSetParameters));
+        QTRY_VERIFY(m_rig->requests.contains(kSaveToFlash));
+        QVERIFY(m_rig->requests.indexOf(kSaveToFlash) >
+                m_rig->requests.lastIndexOf(kSetParameters));
+        QVERIFY(!m_form->isApplyPending());
+
+        // What was saved comes back from flash over other values in RAM.
+        QVERIFY(m_rig->pokeBlock([](QByteArray& block) {
+            block[kOutputFlags] = char(quint8(block.at(kOutputFlags)) ^ kEdgeStretchBit);
+            block[kEdgeLevel] = 0;
+            block[kEdgeScale] = 0x40;
+        }));
+        m_rig->dispatcher->queueCommand(CommandFactory::loadParamsFromFlash());
+        QVERIFY(m_rig->refresh());
+        QVERIFY(m_rig->requests.contains(kLoadFromFlash));
+        QCOMPARE(m_rig->boardFlag(kOutputFlags, kEdgeStretchBit), active);
+        QCOMPARE(int(m_rig->boardByte(kEdgeLevel)), level);
+        QCOMPARE(int(m_rig->boardByte(kEdgeScale)), scaleByte);
+    }
+
+    void applyHandsModeChangesToTheOperations_data() {
+        QTest::addColumn<int>("comboIndex");
+        QTest::addColumn<bool>("enable");
+        QTest::addColumn<int>("encoding");
+        QTest::addRow("Mouse (1)") << 0 << true << 1;
+        QTest::addRow("One Touch (2)") << 1 << true << 2;
+        QTest::addRow("output off") << 2 << false << 3;
+    }
+    void applyHandsModeChangesToTheOperations() {
+        QFETCH(int, comboIndex);
+        QFETCH(bool, enable);
+        QFETCH(int, encoding);
+        start(3, true);
+        m_form->updateValuesFromBoard(true);
+        child<QComboBox>("comboOutputEncoding")->setCurrentIndex(comboIndex);
+        child<QCheckBox>("checkBoxOutputEnabled")->setChecked(enable);
+        QSignalSpy finished(m_rig->operations.get(),
+                            &SetOperations::signal_finishedSetOutputFlagMode);
+
+        m_form->applyChanges();
+
+        QVERIFY(finished.wait(VirtualBoardRig::kWaitMs));
+        QCOMPARE(boardEncoding(), encoding);
+        QCOMPARE(boardEnabled(), enable);
+        QVERIFY(m_rig->settle());
+        QTRY_VERIFY(m_rig->requests.contains(kSaveToFlash));
+    }
+};
+
+QTEST_MAIN(tst_FormOutput)
+#include "tst_FormOutput.moc"
