@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QtTest>
@@ -81,7 +82,10 @@ private slots:
                 [this](int opcode) { m_requests << opcode; });
         QVERIFY(DeviceEventDispatcher::instance()->firstConnection());
         m_window = std::make_unique<MainBreadcrumbedWindow>();
+        QSignalSpy firmwareChecked(m_window.get(), &MainBreadcrumbedWindow::finishedVersionQuery);
         m_window->show();
+        // The board start ends with the firmware check; its parameter writes are over then.
+        QVERIFY(firmwareChecked.wait(10000));
         QTRY_VERIFY(m_window->isEnabled());
         QTRY_COMPARE(SetOperations::instance()->pendingPasses(), 0);
     }
@@ -120,7 +124,9 @@ private slots:
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::TroubleshootPage));
         m_prompt.questions.clear();
         m_prompt.button = QMessageBox::Cancel;
-        QTRY_COMPARE(SetOperations::instance()->pendingPasses(), 0);
+        // Earlier writes are over once no pass is armed and nothing waits to be sent.
+        QTRY_VERIFY(SetOperations::instance()->pendingPasses() == 0 &&
+                    DeviceEventDispatcher::instance()->queuedCommandCount() == 0);
         m_requests.clear();
         click("buttonFactoryReset");
         QCOMPARE(m_prompt.questions.size(), 1);
