@@ -26,7 +26,6 @@ public:
     // Removes the device from the enumeration and makes open() fail; reads on an open
     // handle return -1.
     void detach();
-    bool isAttached() const { return m_attached; }
     // Other devices listed before ours (ours is appended last while attached).
     void setOtherDevices(const QList<Listed>& devices) { m_others = devices; }
 
@@ -37,7 +36,6 @@ public:
     int pendingReads() const { return m_reads.size(); }
 
     QList<QByteArray> writes;
-    bool failWrites = false;
     bool failManufacturer = false;
     bool failProduct = false;
     bool failSerial = false;
@@ -54,7 +52,6 @@ public:
     int closeCalls = 0;
     int enumerateCalls = 0;
     int freeCalls = 0;
-    int readCalls = 0;
     int openHandles = 0;
     int nonblockingValue = -1;
     size_t lastReadCapacity = 0;

@@ -58,7 +58,6 @@ public:
         }
         return texts;
     }
-    void clear() { entries.clear(); }
 
     QList<Entry> entries;
 

@@ -4,9 +4,9 @@
 
 #include "device/DeviceIoDataProvider.h"
 
-// A provider whose getData() returns scripted batches of reports; sends are captured.
-// Lets the dispatcher tests deliver reports the HID provider would refuse (short ones)
-// and play a provider without device information or one that completes.
+// A provider whose getData() returns scripted batches of reports. Lets the dispatcher tests
+// deliver reports the HID provider would refuse (short ones) and play a provider without
+// device information.
 class ScriptedProvider : public DeviceIoDataProvider {
 public:
     explicit ScriptedProvider(const QString& name = QStringLiteral("Scripted")) : m_name(name) {}
@@ -14,23 +14,19 @@ public:
     QString name() const override { return m_name; }
     bool isDevicePresent() override { return true; }
     bool isWatchDogNeeded() const override { return false; }
-    bool isReadFromDevice() const override { return readFromDevice; }
-    bool isCompleted() const override { return completed; }
+    bool isReadFromDevice() const override { return true; }
+    bool isCompleted() const override { return false; }
     bool isRescanSuspended() override { return false; }
     void setRescanSuspended(bool) override {}
     bool deviceConnect(const QString&, int, int) override { return false; }
-    bool close() override {
-        ++closeCalls;
-        return true;
-    }
+    bool close() override { return true; }
     bool reconnect() override { return false; }
     bool rescan() override { return true; }
     bool setRescanInterval(int) override { return false; }
     QList<QByteArray> getData() override {
-        ++getDataCalls;
         return batches.isEmpty() ? QList<QByteArray>() : batches.takeFirst();
     }
-    void sendData(QByteArray data) override { sent.append(data); }
+    void sendData(QByteArray) override {}
     const DeviceInfoData* info() const override {
         return deviceInfo.has_value() ? &deviceInfo.value() : nullptr;
     }
@@ -46,12 +42,7 @@ public:
     }
 
     QList<QList<QByteArray>> batches;
-    QList<QByteArray> sent;
     std::optional<DeviceInfoData> deviceInfo;
-    bool readFromDevice = true;
-    bool completed = false;
-    int closeCalls = 0;
-    int getDataCalls = 0;
 
 private:
     QString m_name;

@@ -63,25 +63,6 @@ class tst_ConnectionWatcher : public QObject {
 
 private slots:
     // Ticks are driven by hand here, so the counts do not depend on the timer.
-    void silentControllerIsAskedTwiceThenLost() {
-        Rig rig;
-        LogSpy log;
-        QList<int> keepAliveTicks;
-        for (int tick = 1; tick <= 9; ++tick) {
-            const int queued = rig.dispatcher.queuedCommandCount();
-            rig.watcher.heartBeatHandler();
-            if (rig.dispatcher.queuedCommandCount() == queued + 2) {
-                keepAliveTicks << tick;
-            }
-            QCOMPARE(rig.watcher.state(), tick < 9 ? 3 : 6);
-        }
-        QCOMPARE(keepAliveTicks, QList<int>({3, 6}));
-        QCOMPARE(log.count(SillyLogger::Information, "Request keepalive packet."), 2);
-        QCOMPARE(log.count(SillyLogger::Information, "Connection lost, trying reconnection."), 1);
-        rig.watcher.heartBeatHandler();  // the forced check finds the device
-        QCOMPARE(rig.watcher.state(), 3);
-    }
-
     void replayNeedsNoKeepAlive() {
         Rig rig;
         rig.provider.watchdogNeeded = false;

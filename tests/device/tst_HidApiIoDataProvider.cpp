@@ -55,11 +55,6 @@ private slots:
 
     void lifetimeInitialisesAndReleasesTheLibrary() {
         QCOMPARE(m_hid->initCalls, 1);
-        QCOMPARE(m_provider->name(), QStringLiteral("DefaultPlatformDataIoProvider"));
-        QVERIFY(m_provider->isWatchDogNeeded());
-        QVERIFY(m_provider->isReadFromDevice());
-        QVERIFY(!m_provider->isCompleted());
-        QCOMPARE(m_provider->responseSize(), 60);
         openDevice();
         m_provider.reset();
         QCOMPARE(m_hid->exitCalls, 1);
@@ -67,7 +62,6 @@ private slots:
     }
 
     void connectOpensAndDescribesTheDevice() {
-        LogSpy log;
         m_hid->attach(kVid, kPid);
         QSignalSpy plugged(m_provider.get(), &DeviceIoDataProvider::devicePlugged);
         QVERIFY(m_provider->deviceConnect(QStringLiteral("some path"), kVid, kPid));
@@ -84,29 +78,16 @@ private slots:
         QCOMPARE(info->inputLength, 61u);
         QCOMPARE(info->outputLength, 61u);
         QCOMPARE(info->bufferSize, 4096u);
-        QCOMPARE(info->reserved1 + info->reserved2 + info->reserved3, 0u);
         QCOMPARE(info->versionText, QStringLiteral("HidApiIoDataProvid"));
         QVERIFY(m_provider->isRescanTimerActive());
         QCOMPARE(m_provider->rescanInterval(), 50000);
-        QVERIFY(!m_provider->isFastRescan());
-        QCOMPARE(log.count(SillyLogger::Information,
-                           QStringLiteral("HidApiIoDataProvider HidApiIoDataProvid")),
-                 1);
-        QCOMPARE(log.countContaining(SillyLogger::Information, QStringLiteral("connected: ")), 1);
     }
 
-    void connectFailures_data() {
-        QTest::addColumn<int>("vid");
-        QTest::addColumn<int>("pid");
-        QTest::addColumn<QString>("message");
-        QTest::addRow("unknown pair") << 0x102E << 0x14 << "No device found (VID: 102e PID:   14)";
-        QTest::addRow("short ids are space padded")
-            << 0x1 << 0x5 << "No device found (VID:    1 PID:    5)";
-    }
-    void connectFailures() {
-        QFETCH(int, vid);
-        QFETCH(int, pid);
-        QFETCH(QString, message);
+    // Ids in the message are space padded to four hex digits.
+    void connectToAnAbsentPairFails() {
+        const int vid = 0x1;
+        const int pid = 0x5;
+        const QString message = QStringLiteral("No device found (VID:    1 PID:    5)");
         LogSpy log;
         m_hid->attach(kVid, kPid);
         QSignalSpy plugged(m_provider.get(), &DeviceIoDataProvider::devicePlugged);
@@ -114,7 +95,6 @@ private slots:
         QCOMPARE(log.count(SillyLogger::Warning, message), 1);
         QCOMPARE(plugged.count(), 0);
         QVERIFY(!m_provider->isOpen());
-        QVERIFY(!m_provider->isRescanTimerActive());
     }
 
     void connectCarriesOnAfterStringAndModeFailures_data() {
@@ -285,31 +265,6 @@ private slots:
         QCOMPARE(m_provider->getData(), QList<QByteArray>{inputReport(1, 4)});
     }
 
-    void scanMissClosesOnceAndCounts() {
-        LogSpy log;
-        openDevice();
-        m_provider->onRescan();
-        QVERIFY(m_provider->isDevicePresent());
-        QSignalSpy unplugged(m_provider.get(), &DeviceIoDataProvider::deviceUnplugged);
-        m_hid->detach();
-        m_provider->onRescan();
-        QCOMPARE(unplugged.count(), 1);
-        QVERIFY(!m_provider->isOpen());
-        QVERIFY(m_provider->isLost());
-        QCOMPARE(m_hid->closeCalls, 1);
-        QCOMPARE(log.count(SillyLogger::Information,
-                           QStringLiteral("No Null handle, no need to close device.")),
-                 1);
-        // The close runs one scan of its own, which counts as a miss too.
-        QCOMPARE(m_provider->missedScans(), 2);
-        m_provider->onRescan();
-        m_provider->onRescan();
-        QCOMPARE(unplugged.count(), 1);
-        QCOMPARE(m_hid->closeCalls, 1);
-        QCOMPARE(m_provider->missedScans(), 4);
-        QCOMPARE(m_provider->scansSinceLoss(), 4);
-    }
-
     void reopenAfterFiveScansSinceTheLoss_data() {
         QTest::addColumn<int>("misses");
         QTest::addColumn<int>("presentScans");
@@ -325,10 +280,16 @@ private slots:
         QFETCH(int, presentScans);
         openDevice();
         m_provider->onRescan();
+        QSignalSpy unplugged(m_provider.get(), &DeviceIoDataProvider::deviceUnplugged);
         m_hid->detach();
         for (int i = 0; i < misses; ++i) {
             m_provider->onRescan();
         }
+        // The first miss closes the device once; its close scans once more, a miss too.
+        QCOMPARE(unplugged.count(), 1);
+        QCOMPARE(m_hid->closeCalls, 1);
+        QVERIFY(m_provider->isLost());
+        QCOMPARE(m_provider->missedScans(), misses + 1);
         QSignalSpy plugged(m_provider.get(), &DeviceIoDataProvider::devicePlugged);
         LogSpy log;
         m_hid->attach(kVid, kPid);
@@ -404,7 +365,6 @@ private slots:
     void suspendedRescanDoesNothing() {
         openDevice();
         m_provider->setRescanSuspended(true);
-        QVERIFY(m_provider->isRescanSuspended());
         const int enumerations = m_hid->enumerateCalls;
         m_hid->detach();
         m_provider->onRescan();
@@ -413,7 +373,6 @@ private slots:
     }
 
     void closeScansOnceAndReportsWhetherAnythingWasOpen() {
-        LogSpy log;
         openDevice();
         const int enumerations = m_hid->enumerateCalls;
         QVERIFY(m_provider->close());
@@ -421,10 +380,6 @@ private slots:
         QCOMPARE(m_hid->enumerateCalls, m_hid->freeCalls);
         QVERIFY(m_provider->isRescanTimerActive());
         QVERIFY(!m_provider->close());
-        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("Device Closed")), 1);
-        QCOMPARE(log.count(SillyLogger::Information,
-                           QStringLiteral("Null handle, no need to close device.")),
-                 1);
     }
 
     void scanListsDevicesUpToOurs() {

@@ -86,19 +86,6 @@ private slots:
     }
     void cleanup() { m_replayer.reset(); }
 
-    void providerContract() {
-        QCOMPARE(m_replayer->name(), QStringLiteral("LogReplayer"));
-        QVERIFY(!m_replayer->isWatchDogNeeded());
-        QVERIFY(!m_replayer->isReadFromDevice());
-        QVERIFY(m_replayer->isDevicePresent());
-        QVERIFY(m_replayer->rescan());
-        QVERIFY(!m_replayer->setRescanInterval(250));
-        QVERIFY(m_replayer->info() == nullptr);
-        QVERIFY(m_replayer->deviceMap().isEmpty());
-        QVERIFY(m_replayer->getData().isEmpty());
-        QVERIFY(!m_replayer->isCompleted());
-    }
-
     void nothingBeforeTheRecordedMillisecond() {
         open(QByteArray(kDeviceInfo) + received(1500, reportHex("03", "5a")));
         QVERIFY(poll(3).isEmpty());  // the information line and the data line are read
@@ -146,18 +133,6 @@ private slots:
         QCOMPARE(poll(1), QList<QByteArray>{QByteArray::fromHex("01000301")});
     }
 
-    void completesAfterTheLastEntryDespiteTrailingJunk() {
-        open(received(10, "01000301") + "a line without a stamp\r\n\n[I]{   bad stamp here  } x\n");
-        m_replayer->now = 1000;
-        QCOMPARE(poll(2), QList<QByteArray>{QByteArray::fromHex("01000301")});
-        // Completion comes with the poll after the last report.
-        QVERIFY(!m_replayer->isCompleted());
-        QVERIFY(m_replayer->getData().isEmpty());
-        QVERIFY(m_replayer->isCompleted());
-        QVERIFY(m_replayer->close());
-        QVERIFY(!m_replayer->isCompleted());
-    }
-
     void windowsLogReplays() {
         const QByteArray log =
             "[D]{                   3} In Function void __cdecl "
@@ -181,37 +156,35 @@ private slots:
     void badInputIsSkippedOrZeroed_data() {
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<QList<QByteArray>>("reports");
-        QTest::addColumn<bool>("hasInfo");
         QTest::addRow("non-hex pairs give zero bytes")
-            << received(1, "01zz03g1") << QList<QByteArray>{QByteArray::fromHex("01000300")}
-            << false;
+            << received(1, "01zz03g1") << QList<QByteArray>{QByteArray::fromHex("01000300")};
         QTest::addRow("dangling half pair is dropped")
-            << received(1, "0100037") << QList<QByteArray>{QByteArray::fromHex("010003")} << false;
+            << received(1, "0100037") << QList<QByteArray>{QByteArray::fromHex("010003")};
         QTest::addRow("trailing blanks are not data")
-            << received(1, "010003 \t") << QList<QByteArray>{QByteArray::fromHex("010003")}
-            << false;
+            << received(1, "010003 \t") << QList<QByteArray>{QByteArray::fromHex("010003")};
         QTest::addRow("malformed stamps are skipped")
             << QByteArray("[D]{        12x} In Function getData: Hex Data: 0102\r\n\n") + "[D]{" +
                    QByteArray(25, ' ') + "} getData Hex Data: 0304\r\n\n" + "[D]{ 5\r\n\n" +
                    received(2, "0506")
-            << QList<QByteArray>{QByteArray::fromHex("0506")} << false;
+            << QList<QByteArray>{QByteArray::fromHex("0506")};
         QTest::addRow("data line without hex")
             << record("[D]", 1, QByteArray(kGetData) + "Received 0 bytes, Hex Data: ")
-            << QList<QByteArray>{} << false;
+            << QList<QByteArray>{};
         QTest::addRow("unreadable information line")
             << record("[D]", 0, " DID 00000000 000025c8 00000014 Ver:x ") + received(1, "0102")
-            << QList<QByteArray>{QByteArray::fromHex("0102")} << false;
-        QTest::addRow("empty file") << QByteArray() << QList<QByteArray>{} << false;
+            << QList<QByteArray>{QByteArray::fromHex("0102")};
+        QTest::addRow("trailing junk after the last entry")
+            << received(10, "01000301") + "no stamp\r\n\n[I]{   bad stamp here  } x\n"
+            << QList<QByteArray>{QByteArray::fromHex("01000301")};
+        QTest::addRow("empty file") << QByteArray() << QList<QByteArray>{};
     }
     void badInputIsSkippedOrZeroed() {
         QFETCH(QByteArray, log);
         QFETCH(QList<QByteArray>, reports);
-        QFETCH(bool, hasInfo);
-        LogSpy spy;
         open(log);
         m_replayer->now = 1000;
         QCOMPARE(poll(8), reports);
-        QCOMPARE(m_replayer->info() != nullptr, hasInfo);
+        QVERIFY(m_replayer->info() == nullptr);
         QVERIFY(m_replayer->isCompleted());
     }
 
@@ -231,6 +204,8 @@ private slots:
         QVERIFY(m_replayer->reconnect());
         QVERIFY(!m_replayer->isCompleted());
         QCOMPARE(poll(3), QList<QByteArray>{QByteArray::fromHex("0a0b")});
+        QVERIFY(m_replayer->close());
+        QVERIFY(!m_replayer->isCompleted());
     }
 
     void realClockDrivesTheReplay() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QList>
+#include <QTest>
 
 #include "sim/VirtualHidApi.h"
 
@@ -12,6 +14,27 @@ public:
     static constexpr unsigned short kVid = 0x25C8;
     static constexpr unsigned short kPid = 0x0014;
     static constexpr int kCodeIndex = 2;  // wire byte of the response code
+    static constexpr int kFrameIndex = 1;
+    static constexpr quint8 kGetParameters = 5;
+    static constexpr int kParametersCode = 3;
+
+    // A controller that answers after 1 ms and streams nothing on its own.
+    static SimScenario quietScenario() {
+        SimScenario scenario;
+        scenario.latencyMs = 1;
+        scenario.noise = 0.0;
+        scenario.edgeIntervalMs = 0;
+        scenario.scanIntervalMs = 0;
+        scenario.scanAreaIntervalMs = 0;
+        scenario.diagIntervalMs = 0;
+        scenario.fingerIntervalMs = 0;
+        return scenario;
+    }
+
+    // A report from hex text (blanks allowed), zero-padded to 61 bytes.
+    static QByteArray wire(const QByteArray& hex) {
+        return QByteArray::fromHex(hex).leftJustified(61, '\0');
+    }
 
     explicit SimTestHost(VirtualController* controller) : m_api(controller) {}
 
@@ -30,6 +53,22 @@ public:
         return m_api.write(m_handle, reinterpret_cast<const unsigned char*>(report.constData()),
                            size_t(report.size()));
     }
+
+    // Sends the request and a parameters request behind it. Answers keep request order,
+    // so once the second is back the first has been answered or never will be. Returns
+    // the answer of the given code with its frame byte zeroed, or an empty array.
+    QByteArray ask(quint8 opcode, int code, const QByteArray& payload = QByteArray()) {
+        const quint8 request = ++m_index;
+        const quint8 marker = ++m_index;
+        send(opcode, payload, request);
+        send(kGetParameters, QByteArray(), marker);
+        QDeadlineTimer deadline(5000);
+        while (answer(kParametersCode, marker).isEmpty() && !deadline.hasExpired()) {
+            QTest::qWait(1);
+        }
+        return answer(code, request);
+    }
+    QByteArray parameters() { return ask(kGetParameters, kParametersCode); }
 
     // Reads everything waiting; returns the last read() result (0 or -1).
     int pump() {
@@ -58,17 +97,24 @@ public:
         const QList<QByteArray> found = withCode(code);
         return found.isEmpty() ? QByteArray() : found.last();
     }
-    int total() {
-        pump();
-        return m_reports.size();
-    }
     void clear() {
         pump();
         m_reports.clear();
     }
 
 private:
+    QByteArray answer(int code, quint8 index) {
+        for (QByteArray report : withCode(code)) {
+            if (quint8(report.at(kFrameIndex)) == index) {
+                report[kFrameIndex] = 0;
+                return report;
+            }
+        }
+        return QByteArray();
+    }
+
     VirtualHidApi m_api;
     HidDeviceHandle* m_handle = nullptr;
     QList<QByteArray> m_reports;
+    quint8 m_index = 0;
 };
