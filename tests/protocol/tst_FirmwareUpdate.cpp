@@ -35,20 +35,6 @@ const char* const kHeaderGet =
     "00"
     "05000000"
     "00060000";
-// The same with an erased running header: running version and size ff ff ff ff.
-const char* const kHeaderGetErased =
-    "0719"
-    "15060000"
-    "00100200"
-    "78563412"
-    "01"
-    "03000000"
-    "ffffffff"
-    "ffffffff"
-    "efbeadde"
-    "00"
-    "05000000"
-    "00060000";
 }  // namespace
 
 class tst_FirmwareUpdate : public QObject {
@@ -57,26 +43,6 @@ class tst_FirmwareUpdate : public QObject {
 private slots:
     void init() { FirmwareInformation::instance().clear(); }
     void cleanup() { ParameterFieldSupport::setLookup({}); }
-
-    void understandsAnswerCodes22To29Only_data() {
-        QTest::addColumn<QByteArray>("packet");
-        QTest::addColumn<bool>("understood");
-        QTest::addRow("21 filter block") << packet("0015") << false;
-        QTest::addRow("22 store clear") << packet("0016") << true;
-        QTest::addRow("25 header get") << packet("0019") << true;
-        QTest::addRow("29 update perform") << packet("001d") << true;
-        QTest::addRow("30") << packet("001e") << false;
-        QTest::addRow("3 parameters") << packet("0003") << false;
-        QTest::addRow("no response code") << QByteArray::fromHex("16") << false;
-        QTest::addRow("empty") << QByteArray() << false;
-    }
-    void understandsAnswerCodes22To29Only() {
-        QFETCH(QByteArray, packet);
-        QFETCH(bool, understood);
-        ResponseDelegateFirmwareUpdate delegate;
-        QCOMPARE(delegate.name(), QStringLiteral("FirmwareUpdate"));
-        QCOMPARE(delegate.isUnderstood(packet), understood);
-    }
 
     void eachAnswerEmitsItsSignalThenAdvancesSequenceAndTimer_data() {
         QTest::addColumn<int>("code");
@@ -145,9 +111,6 @@ private slots:
         QTest::addColumn<QString>("original");
         QTest::addRow("running version") << packet(kHeaderGet) << "620"
                                          << "600";
-        QTest::addRow("erased running header shows the original")
-            << packet(kHeaderGetErased) << "600"
-            << "600";
         // running 0x61a, original 0x1abcdef
         QByteArray letters = packet(kHeaderGet);
         letters.replace(19, 4, QByteArray::fromHex("1a060000"));

@@ -71,15 +71,6 @@ private slots:
         QVERIFY(!ParameterFieldSupport::isSupported(4, 2, 0));
         QCOMPARE(m_queries.size(), 2);
     }
-
-    void trackerFieldFollowsTheReportedVersion() {
-        // Accepted under the start value, dropped once the controller reports version 0.
-        QVERIFY(ParameterFieldSupport::isSupported(4, 6, 0));
-        ParameterVersion::remember(0);
-        QVERIFY(!ParameterFieldSupport::isSupported(4, 6, 0));
-        QVERIFY(ParameterFieldSupport::isSupported(2, 27, 0x40));
-        QVERIFY(!ParameterFieldSupport::isSupported(2, 12, 0x01));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ParameterFieldSupport)

@@ -22,24 +22,12 @@ class tst_ResponseDelegateScanArea : public QObject {
     Q_OBJECT
 
 private slots:
-    void understoodCodes() {
-        ResponseDelegateScanArea delegate;
-        QCOMPARE(delegate.name(), QStringLiteral("ScanArea"));
-        QVERIFY(delegate.isUnderstood(hex("000c")));
-        QVERIFY(delegate.isUnderstood(hex("000d")));
-        QVERIFY(!delegate.isUnderstood(hex("000e")));
-        QVERIFY(!delegate.isUnderstood(hex("0008")));
-        QVERIFY(!delegate.isUnderstood(hex("0c")));
-    }
-
     void composite_data() {
         QTest::addColumn<Tiles>("tiles");
         QTest::addColumn<Cells>("cells");
         QTest::addRow("single cell") << Tiles{hex("000c00010001003c")} << Cells{{0, 0, 60}};
         QTest::addRow("newer 10 over older 50 keeps 50")
             << Tiles{hex("000c000100010032"), hex("000c00010001000a")} << Cells{{0, 0, 50}};
-        QTest::addRow("newer 30 over older 50 shows 50")
-            << Tiles{hex("000c000100010032"), hex("000c00010001001e")} << Cells{{0, 0, 50}};
         QTest::addRow("newer 50 over older 30 shows 30")
             << Tiles{hex("000c00010001001e"), hex("000c000100010032")} << Cells{{0, 0, 30}};
         QTest::addRow("16 is noise, 17 is not") << Tiles{hex("000c0001000200"
@@ -55,10 +43,6 @@ private slots:
                                                         "212223242526")}
                                            << Cells{{10, 20, 0x21}, {10, 21, 0x22}, {10, 22, 0x23},
                                                     {11, 20, 0x24}, {11, 21, 0x25}, {11, 22, 0x26}};
-        QTest::addRow("four tiles all kept")
-            << Tiles{hex("000c00010001003c"), hex("000c01010001003d"), hex("000c02010001003e"),
-                     hex("000c03010001003f")}
-            << Cells{{0, 0, 60}, {1, 0, 61}, {2, 0, 62}, {3, 0, 63}};
         QTest::addRow("fifth tile clears the first")
             << Tiles{hex("000c00010001003c"), hex("000c01010001003d"), hex("000c02010001003e"),
                      hex("000c03010001003f"), hex("000c040100010040")}
@@ -173,19 +157,10 @@ private slots:
         QCOMPARE(int(std::count(grid.begin(), grid.end(), 0)), 1600 - 2);
     }
 
-    void scanDataIsRegisteredUnderBothNames() {
-        ResponseDelegateScanArea delegate;
-        const int id = qMetaTypeId<scanArea::ScanData>();
-        QCOMPARE(QMetaType::type("scanArea::ScanData"), id);
-        QCOMPARE(QMetaType::type("ScanData"), id);
-        QCOMPARE(int(sizeof(scanArea::ScanData)), 3200);
-        scanArea::ScanData zero;
-        QCOMPARE(int(std::count(zero.gridA.begin(), zero.gridA.end(), 0)), 1600);
-        QCOMPARE(int(std::count(zero.gridB.begin(), zero.gridB.end(), 0)), 1600);
-    }
-
     void imageTravelsThroughQueuedConnection() {
         ResponseDelegateScanArea delegate;
+        // Known by both names, so connections by signature find it as well.
+        QCOMPARE(QMetaType::type("ScanData"), qMetaTypeId<scanArea::ScanData>());
         QObject receiver;
         int cell = -1;
         connect(
