@@ -112,21 +112,6 @@ private slots:
         QCOMPARE(m_window->breadcrumbText(), QStringLiteral("Home"));
     }
 
-    void statusFiguresKeepTheirPlaceholders_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addRow("signal/noise") << "labelSignalNoiseValue";
-        QTest::addRow("scan rate") << "labelScanRateValue";
-        QTest::addRow("touch threshold") << "labelTouchThresholdValue";
-        QTest::addRow("press threshold") << "labelPressThresholdValue";
-    }
-
-    void statusFiguresKeepTheirPlaceholders() {
-        QFETCH(QString, name);
-        auto* label = child<QLabel>(qPrintable(name));
-        QVERIFY(label != nullptr);
-        QCOMPARE(label->text(), QStringLiteral("--"));
-    }
-
     void homeButtonsOpenTheirPages() {
         click("buttonOutput");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::OutputPage));

@@ -57,28 +57,17 @@ private slots:
         QSettings().clear();
     }
 
-    void indicatorShowsTheMatchingTextAndStyle_data() {
-        QTest::addColumn<bool>("flag");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("style");
-        QTest::addRow("on") << true << "yes"
-                            << "QLabel { color: green; }";
-        QTest::addRow("off") << false << "no"
-                             << "QLabel { color: red; }";
-    }
-
     void indicatorShowsTheMatchingTextAndStyle() {
-        QFETCH(bool, flag);
-        QFETCH(QString, text);
-        QFETCH(QString, style);
         QLabel label;
-        MiscFiles::updateBooleanTextAndStyle(
-            &label, flag, QStringLiteral("yes"), QStringLiteral("no"),
-            QStringLiteral("QLabel { color: green; }"), QStringLiteral("QLabel { color: red; }"));
-        QCOMPARE(label.text(), text);
-        QCOMPARE(label.styleSheet(), style);
-        MiscFiles::updateBooleanTextAndStyle(nullptr, flag, QString(), QString(), QString(),
-                                             QString());
+        for (bool flag : {true, false}) {
+            MiscFiles::updateBooleanTextAndStyle(&label, flag, QStringLiteral("yes"),
+                                                 QStringLiteral("no"), QStringLiteral("green"),
+                                                 QStringLiteral("red"));
+            QCOMPARE(label.text(), flag ? QStringLiteral("yes") : QStringLiteral("no"));
+            QCOMPARE(label.styleSheet(), flag ? QStringLiteral("green") : QStringLiteral("red"));
+        }
+        // No label: nothing to update, and no crash.
+        MiscFiles::updateBooleanTextAndStyle(nullptr, true, {}, {}, {}, {});
     }
 
     void helpOpensTheInstallationGuide() {

@@ -36,31 +36,22 @@ private slots:
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("logFile");
         QTest::addColumn<int>("filter");
-        QTest::addRow("no option leaves logging off") << ""
-                                                      << "" << 0;
-        QTest::addRow("mask 32 traces functions only") << "-m 32"
-                                                       << "command-line-mask" << 0x20;
-        QTest::addRow("mask 20 is decimal: warning and bit 16") << "-m 20"
-                                                                << "command-line-mask" << 0x14;
-        QTest::addRow("mask ff is not decimal: off") << "-m ff"
-                                                     << "" << 0;
-        QTest::addRow("mask wins over level") << "-m 1 -l 8"
-                                              << "command-line-mask" << 0x01;
-        QTest::addRow("long names") << "--debug-level 8"
-                                    << "command-line-level" << 0x0F;
-        QTest::addRow("level 4: debug, critical, warning") << "-l 4"
-                                                           << "command-line-level" << 0x07;
-        QTest::addRow("level 0 leaves logging off") << "-l 0"
-                                                    << "" << 0;
-        QTest::addRow("only the low byte of the mask counts") << "-m 264"
-                                                              << "command-line-mask" << 0x08;
-        QTest::addRow("mask with a low byte of 0 falls back to the level")
-            << "-m 256 -l 2"
-            << "command-line-level" << 0x03;
-        QTest::addRow("negative level is not a number") << "-l -4"
-                                                        << "" << 0;
-        QTest::addRow("level beyond 32 bits is not a number") << "-l 4294967297"
-                                                              << "" << 0;
+        auto row = [](const char* name, const char* arguments, const char* logFile, int filter) {
+            QTest::addRow("%s", name) << QString(arguments) << QString(logFile) << filter;
+        };
+        row("no option leaves logging off", "", "", 0);
+        row("mask 32 traces functions only", "-m 32", "command-line-mask", 0x20);
+        row("mask 20 is decimal: warning and bit 16", "-m 20", "command-line-mask", 0x14);
+        row("mask ff is not decimal: off", "-m ff", "", 0);
+        row("mask wins over level", "-m 1 -l 8", "command-line-mask", 0x01);
+        row("long names", "--debug-level 8", "command-line-level", 0x0F);
+        row("level 4: debug, critical, warning", "-l 4", "command-line-level", 0x07);
+        row("level 0 leaves logging off", "-l 0", "", 0);
+        row("only the low byte of the mask counts", "-m 264", "command-line-mask", 0x08);
+        row("mask with a low byte of 0 falls back to the level", "-m 256 -l 2",
+            "command-line-level", 0x03);
+        row("negative level is not a number", "-l -4", "", 0);
+        row("level beyond 32 bits is not a number", "-l 4294967297", "", 0);
     }
 
     void loggerFollowsMaskAndLevel() {
@@ -119,17 +110,16 @@ private slots:
         QTest::addColumn<bool>("simulation");
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<QString>("screenshot");
-        QTest::addRow("live") << "" << false << ""
-                              << "";
-        QTest::addRow("simulate") << "--simulate" << true << ""
-                                  << "";
-        QTest::addRow("scenario implies simulate")
-            << "--scenario split=4024,brokenWireA=7" << true << "split=4024,brokenWireA=7"
-            << "";
-        QTest::addRow("scenario file") << "--simulate --scenario board.ini" << true << "board.ini"
-                                       << "";
-        QTest::addRow("screenshot") << "--simulate --screenshot main.png" << true << ""
-                                    << "main.png";
+        auto row = [](const char* name, const char* arguments, bool simulation,
+                      const char* scenario, const char* screenshot) {
+            QTest::addRow("%s", name)
+                << QString(arguments) << simulation << QString(scenario) << QString(screenshot);
+        };
+        row("live", "", false, "", "");
+        row("simulate", "--simulate", true, "", "");
+        row("scenario implies simulate", "--scenario split=4024,brokenWireA=7", true,
+            "split=4024,brokenWireA=7", "");
+        row("screenshot", "--simulate --screenshot main.png", true, "", "main.png");
     }
 
     void virtualControllerAndScreenshotOptions() {

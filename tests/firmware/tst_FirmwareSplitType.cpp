@@ -2,7 +2,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-#include "SimulatedLink.h"
+#include "tests/support/SimRig.h"
 #include "firmware/FirmwareSplitType.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/ResponseDelegateProcessedEdge.h"
@@ -42,22 +42,16 @@ private slots:
     // The whole check against the controller: it streams its edges when asked, the counts
     // and the split type are stored, the header is asked for, and the stream is stopped.
     // (The board start flow runs it for the 40/40 and 40/24 sensors.)
-    void measuresTheSensorOfTheController_data() {
-        QTest::addColumn<int>("wiresA");
-        QTest::addColumn<int>("wiresB");
-        QTest::addColumn<int>("splitType");
-        QTest::addRow("2440") << 24 << 40 << 2440;
-    }
     void measuresTheSensorOfTheController() {
-        QFETCH(int, wiresA);
-        QFETCH(int, wiresB);
-        QFETCH(int, splitType);
-        SimScenario scenario;
+        const int wiresA = 24;
+        const int wiresB = 40;
+        const int splitType = 2440;
+        SimScenario scenario = SimRig::quickScenario();
         scenario.wiresA = wiresA;
         scenario.wiresB = wiresB;
-        SimulatedLink link(scenario);
-        QVERIFY(link.connectAndRead());
-        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        SimRig link(scenario);
+        QVERIFY(link.connectBoard());
+        FirmwareSplitType check(&link.dispatcher, &link.ops);
         QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
 
         check.checkWireCount();
@@ -96,13 +90,13 @@ private slots:
         QFETCH(int, edgesA);
         QFETCH(int, edgesB);
         QFETCH(int, splitType);
-        SimulatedLink link(SimScenario{});
-        QVERIFY(link.connectAndRead());
+        SimRig link;
+        QVERIFY(link.connectBoard());
         FirmwareInformation::instance().setSplitType(2440);  // left from an earlier sensor
-        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        FirmwareSplitType check(&link.dispatcher, &link.ops);
         QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
         check.checkWireCount();
-        link.controller->setSilent(true);  // only the reports below count
+        link.board.setSilent(true);  // only the reports below count
 
         auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
         deliver(edges, edgeReport(kEdgeA, edgesA));
@@ -122,12 +116,12 @@ private slots:
     }
 
     void anEmptyEdgeReportKeepsWaiting() {
-        SimulatedLink link(SimScenario{});
-        QVERIFY(link.connectAndRead());
-        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        SimRig link;
+        QVERIFY(link.connectBoard());
+        FirmwareSplitType check(&link.dispatcher, &link.ops);
         QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
         check.checkWireCount();
-        link.controller->setSilent(true);
+        link.board.setSilent(true);
         auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
         deliver(edges, edgeReport(kEdgeA, 39));
         deliver(edges, edgeReport(kEdgeB, 0));
@@ -141,15 +135,15 @@ private slots:
     // The edge delegate announces its first pair of edges once in its life. A check that
     // starts after that (a second board start, edges left streaming) must still finish.
     void finishesAfterTheDelegateAnnouncedItsEdgesEarlier() {
-        SimulatedLink link(SimScenario{});
-        QVERIFY(link.connectAndRead());
+        SimRig link;
+        QVERIFY(link.connectBoard());
         auto* edges = link.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
         QSignalSpy announced(edges, &ResponseDelegateProcessedEdge::finishedWireCheck);
         deliver(edges, edgeReport(kEdgeA, 39));
         deliver(edges, edgeReport(kEdgeB, 23));
         QCOMPARE(announced.count(), 1);
 
-        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        FirmwareSplitType check(&link.dispatcher, &link.ops);
         QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
         check.checkWireCount();
         QVERIFY(header.wait());
@@ -159,8 +153,8 @@ private slots:
     }
 
     void disconnectingTheCheckAsksForTheHeaderAnyway() {
-        SimulatedLink link(SimScenario{});
-        FirmwareSplitType check(link.dispatcher.get(), link.operations.get());
+        SimRig link;
+        FirmwareSplitType check(&link.dispatcher, &link.ops);
         QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
         check.disConnectWireCheck();
         QCOMPARE(header.count(), 1);

@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "LogSpy.h"
-#include "SimRig.h"
+#include "tests/support/SimRig.h"
 #include "device/ConnectionWatcher.h"
 
 namespace {
@@ -29,7 +29,7 @@ private slots:
 
     void answeringControllerStaysConnected() {
         Rig rig;
-        QVERIFY(rig.connectController());
+        QVERIFY(rig.connectBoard());
         LogSpy log;
         QSignalSpy lost(&rig.watcher, &ConnectionWatcher::sigDisconnected);
         rig.watcher.doConnections();
@@ -43,7 +43,7 @@ private slots:
     // presence check, which finds the (silent but plugged) controller.
     void silentControllerGetsTwoRequestsThenACheck() {
         Rig rig;
-        QVERIFY(rig.connectController());
+        QVERIFY(rig.connectBoard());
         LogSpy log;
         connect(SillyLogger::instance(), &SillyLogger::logMessageSignal, &rig.watcher,
                 [&rig](quint8, const QString& text) {
@@ -51,7 +51,7 @@ private slots:
                         rig.watcher.pause();
                     }
                 });
-        rig.controller.setSilent(true);
+        rig.board.setSilent(true);
         rig.watcher.doConnections();
         QTRY_VERIFY(!rig.watcher.isRunning());
         QCOMPARE(log.count(SillyLogger::Information, kKeepAlive), 2);
@@ -63,15 +63,15 @@ private slots:
 
     void unpluggedControllerIsReportedAndReconnected() {
         Rig rig;
-        QVERIFY(rig.connectController());
+        QVERIFY(rig.connectBoard());
         QSignalSpy lost(&rig.watcher, &ConnectionWatcher::sigDisconnected);
         QSignalSpy back(&rig.watcher, &ConnectionWatcher::sigReconnecting);
         rig.watcher.doConnections();
-        rig.controller.unplug();
+        rig.board.unplug();
         QVERIFY(lost.wait());
         QCOMPARE(rig.watcher.state(), int(ConnectionWatcher::Reconnecting));
         QCOMPARE(back.count(), 0);
-        rig.controller.replug();
+        rig.board.replug();
         QVERIFY(back.wait());
         QCOMPARE(rig.watcher.state(), int(ConnectionWatcher::Connected));
         // The reconnected controller answers again.

@@ -2,7 +2,8 @@
 
 #include <functional>
 
-#include "SimRig.h"
+#include "tests/support/SignalRecorder.h"
+#include "tests/support/SimRig.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/ParameterVersion.h"
 #include "sim/SimParameterBlock.h"
@@ -23,16 +24,16 @@ bool holds(const QByteArray& block, const QString& expectations) {
     }
     return true;
 }
-
-// A sound three-point calibration for each output family.
-const QByteArray kUnrotated =
-    QByteArray::fromHex("9a019a01e803d007660e9a01b80bd0079a01660ee803f401");
-const QByteArray kRotated = QByteArray::fromHex("9a01660ee803d007660e660eb80bd0079a019a01e803f401");
 }  // namespace
 
 // Parameter operations against the virtual controller.
 class tst_ParameterOperationsFlow : public QObject {
     Q_OBJECT
+
+    struct Rig : SimRig {
+        using SimRig::SimRig;
+        SignalRecorder recorder{&ops};
+    };
 
 private slots:
     void initTestCase() { SimRig::useTestSettings(); }
@@ -87,18 +88,18 @@ private slots:
         QFETCH(Invoke, invoke);
         QFETCH(QString, state);
         QFETCH(QString, signalName);
-        SimRig rig;
-        QVERIFY(rig.connectController());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
         invoke(rig.ops);
         QVERIFY(rig.settle());
-        QVERIFY2(holds(rig.controller.parameterBlock(), state),
-                 rig.controller.parameterBlock().toHex().constData());
+        QVERIFY2(holds(rig.board.parameterBlock(), state),
+                 rig.board.parameterBlock().toHex().constData());
         QCOMPARE(rig.recorder.emittedSignals(), QStringList{signalName});
     }
 
     void softResetInTheMiddleOnlyDelays() {
-        SimRig rig;
-        QVERIFY(rig.connectController());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
         QSignalSpy resetSeen(rig.parameters(),
                              &ResponseDelegateCurrentParameters::signalSoftResetActive);
         rig.dispatcher.queueCommand(CommandFactory::softReset());
@@ -106,7 +107,7 @@ private slots:
         rig.ops.SetEdgeThreshold();
         QVERIFY(rig.settle());
         QVERIFY(!resetSeen.isEmpty());
-        QCOMPARE(rig.controller.parameterBlock().at(3), char(120));
+        QCOMPARE(rig.board.parameterBlock().at(3), char(120));
         QCOMPARE(rig.recorder.emittedSignals(), QStringList{"signalReEnable"});
     }
 
@@ -118,59 +119,31 @@ private slots:
         });
         SimScenario scenario = SimRig::quickScenario();
         scenario.paramVersion = 0;
-        SimRig rig(scenario);
-        QVERIFY(rig.connectController());
-        const QByteArray block = rig.controller.parameterBlock();
+        Rig rig(scenario);
+        QVERIFY(rig.connectBoard());
+        const QByteArray block = rig.board.parameterBlock();
         rig.ops.setDesiredDiagAB(false);
         rig.ops.setMonDiagAB();
         QTRY_VERIFY(rig.writesOf(4).size() >= 4);
         for (const QByteArray& report : rig.writesOf(4)) {
             QCOMPARE(report.mid(3), block.mid(2));
         }
-        QCOMPARE(rig.controller.parameterBlock(), block);
+        QCOMPARE(rig.board.parameterBlock(), block);
         QVERIFY(rig.ops.pendingPasses() > 0);
         QCOMPARE(rig.recorder.emittedSignals(), QStringList());
     }
 
-    void touchThresholdGoesOutAsTouchAndPress() {
-        SimRig rig;
-        QVERIFY(rig.connectController());
-        rig.ops.setDesiredTouchThreshold(40);
-        rig.ops.SetTouchTreshold();
-        QVERIFY(rig.settle());
-        const QByteArray first = rig.writesOf(4).value(0);
-        QCOMPARE(quint8(first.at(6)), quint8(40));  // block byte 5, touch
-        QCOMPARE(quint8(first.at(7)), quint8(40));  // block byte 6, press
-        QCOMPARE(rig.recorder.emitted("signalReEnable"), 1);
-    }
-
-    void edgeStepPastTheTopSendsTheBlockUnchanged() {
-        SimRig rig;
-        QVERIFY(rig.connectController());
-        rig.ops.setDesiredEdgeThreshold(250);
-        rig.ops.SetEdgeThreshold();
-        QVERIFY(rig.settle());
-        const QByteArray block = rig.parameters()->data();
-        rig.api->writes.clear();
-        rig.ops.incEdgeThresholdBy(10);
-        QVERIFY(rig.settle());
-        QTRY_COMPARE(rig.api->writes.size(), 2);
-        QCOMPARE(rig.api->writes.at(0).mid(SimRig::kOpcode), "\x04" + block.mid(2));
-        QCOMPARE(rig.api->writes.at(1).at(SimRig::kOpcode), char(5));
-        QCOMPARE(quint8(rig.controller.parameterBlock().at(3)), quint8(250));
-    }
-
     void factoryResetLoadsTheDefaults() {
-        SimRig rig;
-        QVERIFY(rig.connectController());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
         rig.ops.setDesiredEdgeThreshold(99);
         rig.ops.SetEdgeThreshold();
         QVERIFY(rig.settle());
         rig.ops.doFactoryReset();
         QVERIFY(rig.settle());
         const QByteArray defaults = SimParameterBlock::factoryDefaults(1).bytes();
-        QCOMPARE(rig.controller.parameterBlock().at(3), defaults.at(3));
-        QCOMPARE(rig.controller.parameterBlock().at(10) & 0x03, 0);
+        QCOMPARE(rig.board.parameterBlock().at(3), defaults.at(3));
+        QCOMPARE(rig.board.parameterBlock().at(10) & 0x03, 0);
         QVERIFY(!rig.writesOf(8).isEmpty());
         // The marker (both dynamic bits, report byte 11) went out before the defaults.
         QCOMPARE(rig.writesOf(4).last().at(11) & 0x03, 0x03);
@@ -178,15 +151,15 @@ private slots:
     }
 
     void flashIsSavedWithEveryMonitorFlagOff() {
-        SimRig rig;
-        QVERIFY(rig.connectController());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
         rig.ops.setDesiredEdgeDiagAB(true);
         rig.ops.setMonEdgeDiagAB();
         QVERIFY(rig.settle());
         QList<QByteArray> savedBlocks;
-        connect(&rig.controller, &VirtualController::requestReceived, this, [&](int opcode) {
+        connect(&rig.board, &VirtualController::requestReceived, this, [&](int opcode) {
             if (opcode == 6) {
-                savedBlocks << rig.controller.parameterBlock();
+                savedBlocks << rig.board.parameterBlock();
             }
         });
         rig.ops.saveParametersToFlash();
@@ -194,31 +167,6 @@ private slots:
         QCOMPARE(savedBlocks.size(), 1);
         QVERIFY(holds(savedBlocks.first(), "10/ac=00 11/f4=00 27/c0=00"));
         QCOMPARE(rig.recorder.emitted("signal_finishedSavingParameters"), 1);
-    }
-
-    void outputModeChangeResendsTheCalibration_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QByteArray>("calibration");
-        QTest::addRow("single touch, unrotated") << 1 << kUnrotated;
-        QTest::addRow("two touch, rotated") << 2 << kRotated;
-    }
-    void outputModeChangeResendsTheCalibration() {
-        QFETCH(int, mode);
-        QFETCH(QByteArray, calibration);
-        QSettings().setValue("GeometricCalibration/CalibResult", 0);
-        QSettings().setValue("GeometricCalibration/UnrotatedData", kUnrotated);
-        QSettings().setValue("GeometricCalibration/RotatedData", kRotated);
-        SimRig rig;
-        QVERIFY(rig.connectController());
-        rig.ops.setDesiredOutputEnabled(true);
-        rig.ops.setDesiredOutputEncoding(mode);
-        rig.ops.setDeviceOutputMode();
-        QVERIFY(rig.settle());
-        QCOMPARE(rig.controller.calibrationData(), calibration);
-        QVERIFY(holds(rig.controller.parameterBlock(),
-                      QStringLiteral("8=%1 9/11=11").arg(mode, 2, 16, QLatin1Char('0'))));
-        QCOMPARE(rig.recorder.arguments("modeChanged").value(0).toInt(), mode);
-        QCOMPARE(rig.recorder.emitted("signal_finishedSetOutputFlagMode"), 1);
     }
 };
 

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "ScriptedController.h"
-#include "SignalRecorder.h"
+#include "tests/support/SignalRecorder.h"
 #include "device/DeviceBridge.h"
 #include "device/DeviceEventDispatcher.h"
 #include "operations/SetOperations.h"

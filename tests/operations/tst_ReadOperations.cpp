@@ -78,21 +78,6 @@ private slots:
         QCOMPARE(rig.dispatcher.queuedCommandCount(), 0);
     }
 
-    void storedDataByOutputMode_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QByteArray>("data");
-        QTest::addRow("0") << 0 << QByteArray();
-        QTest::addRow("1 unrotated") << 1 << kUnrotated;
-        QTest::addRow("2 rotated") << 2 << kRotated;
-        QTest::addRow("3 rotated") << 3 << kRotated;
-        QTest::addRow("4") << 4 << QByteArray();
-    }
-    void storedDataByOutputMode() {
-        QFETCH(int, mode);
-        QFETCH(QByteArray, data);
-        QCOMPARE(CalibrationDataStore::storedCalibrationData(mode), data);
-    }
-
     void resendFollowsTheControllersMode_data() {
         QTest::addColumn<QString>("bytes");
         QTest::addColumn<QByteArray>("request");

@@ -38,18 +38,6 @@ private slots:
         QCOMPARE(ops.desiredPressThreshold(), target);
     }
 
-    void outputSettersKeepThePreviousValue() {
-        SetOperations ops(nullptr);
-        ops.setDesiredOutputEncoding(2);
-        ops.setDesiredOutputEncoding(1);
-        ops.setDesiredOutputEnabled(true);
-        ops.setDesiredOutputEnabled(false);
-        QCOMPARE(ops.desiredOutputEncoding(), 1);
-        QCOMPARE(ops.previousOutputEncoding(), 2);
-        QVERIFY(!ops.desiredOutputEnabled());
-        QVERIFY(ops.previousOutputEnabled());
-    }
-
     // The touch target goes out as touch and press threshold in one block; every other
     // byte is the controller's, byte 14 stamped with its layout version 2.
     void touchThresholdCommandBytes() {

@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 
-#include "tests/support/VirtualBoardRig.h"
+#include "tests/support/SimRig.h"
 #include "troubleshoot/FormTroubleshoot.h"
 
 namespace {
@@ -26,14 +26,13 @@ class tst_FormTroubleshoot : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<VirtualBoardRig> m_rig;
+    std::unique_ptr<SimRig> m_rig;
     std::unique_ptr<FormTroubleshoot> m_form;
 
-    void start(SimScenario scenario = SimScenario()) {
-        m_rig = std::make_unique<VirtualBoardRig>(scenario);
+    void start(const SimScenario& scenario = SimRig::quickScenario()) {
+        m_rig = std::make_unique<SimRig>(scenario);
         QVERIFY(m_rig->connectBoard());
-        m_form =
-            std::make_unique<FormTroubleshoot>(m_rig->dispatcher.get(), m_rig->operations.get());
+        m_form = std::make_unique<FormTroubleshoot>(&m_rig->dispatcher, &m_rig->ops);
     }
 
     QPushButton* button(const QString& name) const { return m_form->findChild<QPushButton*>(name); }
@@ -51,18 +50,13 @@ private slots:
         QTest::addColumn<QString>("buttonName");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("signal");
-        QTest::addRow("Info") << "buttonDriver"
-                              << "Info"
-                              << "buttonDriver_pressed";
-        QTest::addRow("Graph") << "buttonGraph"
-                               << "Graph"
-                               << "signalGraph";
-        QTest::addRow("Touch Test") << "buttonTouchTest"
-                                    << "Touch Test"
-                                    << "signal_InvokeTouchTest";
-        QTest::addRow("Firmware Update") << "buttonFirmwareUpdate"
-                                         << "Firmware Update"
-                                         << "signalUpdateWizard";
+        auto row = [](const char* name, const char* text, const char* signal) {
+            QTest::addRow("%s", text) << QString(name) << QString(text) << QString(signal);
+        };
+        row("buttonDriver", "Info", "buttonDriver_pressed");
+        row("buttonGraph", "Graph", "signalGraph");
+        row("buttonTouchTest", "Touch Test", "signal_InvokeTouchTest");
+        row("buttonFirmwareUpdate", "Firmware Update", "signalUpdateWizard");
     }
     void buttonsLeadWhereTheySay() {
         QFETCH(QString, buttonName);
@@ -95,16 +89,16 @@ private slots:
             QCOMPARE(spies[signal]->first().first().toString(), QString());
         }
         // None of these talks to the board.
-        QCOMPARE(m_rig->dispatcher->queuedCommandCount(), 0);
+        QCOMPARE(m_rig->dispatcher.queuedCommandCount(), 0);
     }
 
     void restartBoardSendsTheSoftReset() {
         start();
-        m_rig->board->setSoftResetMs(100);
+        m_rig->board.setSoftResetMs(100);
         m_rig->requests.clear();
         QCOMPARE(button("buttonSoftReset")->text(), QStringLiteral("Restart Board"));
         button("buttonSoftReset")->click();
-        QTRY_VERIFY(m_rig->board->isSoftResetActive());
+        QTRY_VERIFY(m_rig->board.isSoftResetActive());
         QCOMPARE(m_rig->requests, QList<int>{kSoftReset});
     }
 
@@ -124,7 +118,7 @@ private slots:
                 return confirm;
             });
         QSignalSpy announced(m_form.get(), &FormTroubleshoot::signal_FactoryReset);
-        QSignalSpy finished(m_rig->operations.get(), &SetOperations::signal_finishedFactoryReset);
+        QSignalSpy finished(&m_rig->ops, &SetOperations::signal_finishedFactoryReset);
         m_rig->requests.clear();
 
         QCOMPARE(button("buttonFactoryReset")->text(), QStringLiteral("Factory Reset"));
@@ -145,7 +139,7 @@ private slots:
             QCOMPARE(finished.count(), 0);
             return;
         }
-        QVERIFY(finished.wait(VirtualBoardRig::kWaitMs));
+        QVERIFY(finished.wait(SimRig::kWaitMs));
         QCOMPARE(int(m_rig->boardByte(kTouchThreshold)), kFactoryTouchThreshold);
         QCOMPARE(m_rig->boardByte(kMonitorFlags) & kDynBits, 0);
         QVERIFY(m_rig->requests.contains(kLoadDefaults));

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "tests/support/VirtualBoardRig.h"
+#include "tests/support/SimRig.h"
 #include "troubleshoot/formdisplayCurrentData.h"
 
 namespace {
@@ -28,13 +28,13 @@ class tst_formdisplayCurrentData : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<VirtualBoardRig> m_rig;
+    std::unique_ptr<SimRig> m_rig;
     QPointer<formdisplayCurrentData> m_display;
 
-    void start(SimScenario scenario = SimScenario()) {
-        m_rig = std::make_unique<VirtualBoardRig>(scenario);
+    void start(const SimScenario& scenario = SimRig::quickScenario()) {
+        m_rig = std::make_unique<SimRig>(scenario);
         QVERIFY(m_rig->connectBoard());
-        m_display = new formdisplayCurrentData(m_rig->dispatcher.get());
+        m_display = new formdisplayCurrentData(&m_rig->dispatcher);
         m_display->setRefreshInterval(10);
     }
 
@@ -57,17 +57,6 @@ private slots:
         delete m_display;
         m_rig.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void oneBoxPerFlag() {
-        start();
-        QCOMPARE(m_display->windowTitle(), QStringLiteral("DisplayCurrentData"));
-        QCOMPARE(formdisplayCurrentData::flagNames(), kAllBoxes);
-        for (const QString& name : kAllBoxes) {
-            QVERIFY2(m_display->findChild<QFrame*>(name) != nullptr, qPrintable(name));
-        }
-        QCOMPARE(m_display->refreshInterval(), 10);
-        QCOMPARE(int(formdisplayCurrentData::kRefreshMs), 750);
     }
 
     void followsTheBitsTheHostWrites_data() {
@@ -131,7 +120,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QStringList, boxes);
-        SimScenario scenario;
+        SimScenario scenario = SimRig::quickScenario();
         QVERIFY(scenario.applyOption(key, value));
         start(scenario);
         QTRY_COMPARE(blackBoxes(), boxes);
@@ -140,12 +129,12 @@ private slots:
     void showsTheRestartWhileItLasts() {
         start();
         QTRY_COMPARE(blackBoxes(), QStringList{"OutputEnabled"});
-        m_rig->board->setSoftResetMs(150);
-        m_rig->dispatcher->queueCommand(CommandFactory::softReset());
-        QTRY_VERIFY(m_rig->board->isSoftResetActive());
+        m_rig->board.setSoftResetMs(150);
+        m_rig->dispatcher.queueCommand(CommandFactory::softReset());
+        QTRY_VERIFY(m_rig->board.isSoftResetActive());
         QVERIFY(m_rig->refresh());
         QTRY_COMPARE(blackBoxes(), (QStringList{"OutputEnabled", "SoftResetActive"}));
-        QTRY_VERIFY(!m_rig->board->isSoftResetActive());
+        QTRY_VERIFY(!m_rig->board.isSoftResetActive());
         QVERIFY(m_rig->refresh());
         QTRY_COMPARE(blackBoxes(), QStringList{"OutputEnabled"});
     }
