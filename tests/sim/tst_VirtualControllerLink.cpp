@@ -1,7 +1,6 @@
-#include <QStandardPaths>
 #include <QtTest>
 
-#include "../support/VirtualBoardRig.h"
+#include "../support/SimRig.h"
 
 namespace {
 
@@ -54,14 +53,13 @@ class tst_VirtualControllerLink : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     void firmwareUploadAndReEnumeration() {
-        SimScenario scenario;
+        SimRig::useTestSettings();
+        SimScenario scenario = SimRig::quickScenario();
         scenario.rebootMs = 100;
-        VirtualBoardRig rig(scenario);
+        SimRig rig(scenario);
         QVERIFY(rig.connectBoard());
-        DeviceKind* kind = rig.dispatcher->deviceBridge()->currentDevice();
+        DeviceKind* kind = rig.dispatcher.deviceBridge()->currentDevice();
         QVERIFY(kind != nullptr);
         auto* recorder = new RecordingDelegate(kind);
         kind->registerResponseDelegate(recorder);
@@ -70,14 +68,14 @@ private slots:
         for (int i = 1; i <= 32; ++i) {
             image.append(char(i));
         }
-        QSignalSpy unplugged(rig.provider.get(), &DeviceIoDataProvider::deviceUnplugged);
-        QSignalSpy plugged(rig.provider.get(), &DeviceIoDataProvider::devicePlugged);
-        rig.dispatcher->queueCommand(CommandFactory::storeClear());
-        rig.dispatcher->queueCommand(request(22, le32(0x621) + le32(32) + le32(0x210)));
-        rig.dispatcher->queueCommand(request(24, QByteArray::fromHex("0000") + image.left(16)));
-        rig.dispatcher->queueCommand(request(24, QByteArray::fromHex("0100") + image.mid(16)));
-        rig.dispatcher->queueCommand(CommandFactory::updateIsReady());
-        rig.dispatcher->queueCommand(CommandFactory::updatePerform());
+        QSignalSpy unplugged(&rig.provider, &DeviceIoDataProvider::deviceUnplugged);
+        QSignalSpy plugged(&rig.provider, &DeviceIoDataProvider::devicePlugged);
+        rig.dispatcher.queueCommand(CommandFactory::storeClear());
+        rig.dispatcher.queueCommand(request(22, le32(0x621) + le32(32) + le32(0x210)));
+        rig.dispatcher.queueCommand(request(24, QByteArray::fromHex("0000") + image.left(16)));
+        rig.dispatcher.queueCommand(request(24, QByteArray::fromHex("0100") + image.mid(16)));
+        rig.dispatcher.queueCommand(CommandFactory::updateIsReady());
+        rig.dispatcher.queueCommand(CommandFactory::updatePerform());
         QTRY_COMPARE(recorder->withCode(29).size(), 1);
         // Each answer: code = request + 2, verdict at 2 (items at 4).
         QCOMPARE(int(recorder->withCode(22).first().at(2)), 1);
@@ -88,11 +86,11 @@ private slots:
         QCOMPARE(int(recorder->withCode(29).first().at(2)), 1);
 
         // The tool waits with the fast scan; the board is gone, then back.
-        rig.provider->setRescanInterval(HidApiIoDataProvider::kFastRescanIntervalMs);
+        rig.provider.setRescanInterval(HidApiIoDataProvider::kFastRescanIntervalMs);
         QTRY_VERIFY(!unplugged.isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(!plugged.isEmpty() && rig.provider->isOpen(), 10000);
-        rig.provider->setRescanInterval(500000);
-        rig.dispatcher->queueCommand(CommandFactory::headerGetParams());
+        QTRY_VERIFY_WITH_TIMEOUT(!plugged.isEmpty() && rig.provider.isOpen(), 10000);
+        rig.provider.setRescanInterval(500000);
+        rig.dispatcher.queueCommand(CommandFactory::headerGetParams());
         QTRY_COMPARE(recorder->withCode(25).size(), 1);
         const QByteArray header = recorder->withCode(25).first();
         // running version at 19, size at 23, checksum at 27, update counter at 32
