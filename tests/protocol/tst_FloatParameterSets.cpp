@@ -24,47 +24,20 @@ QByteArray hex(const char* text) {
 // 2: 1.0, 6: 2.5, 10: 0.5, 14: 0.25, 18: 0.3 (code AA 01 00 80), 22: 1000.7,
 // 26: 3.0, 30: 4.0, 34..59: 5A filler.
 const QByteArray kFilterReport =
-    hex("0015"
-        "00010000"
-        "80020000"
-        "00010080"
-        "00020080"
-        "aa010080"
-        "b3e80300"
-        "00030000"
-        "00040000"
-        "5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a");
+    hex("0015 00010000 80020000 00010080 00020080 aa010080 b3e80300 00030000 00040000") +
+    QByteArray(26, char(0x5a));
 // The same report sent back unchanged: opcode 12, then report bytes 2..59.
-const QByteArray kFilterCommand =
-    hex("12"
-        "00010000"
-        "80020000"
-        "00010080"
-        "00020080"
-        "aa010080"
-        "b3e80300"
-        "00030000"
-        "00040000"
-        "5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a");
+const QByteArray kFilterCommand = hex("12") + kFilterReport.mid(2);
 
 // A received tracker report: frame 00, code 25, then 2: 1.0, 6: 2.5, 10: 0.5, byte 14
 // (version stamp) 07, 15..59: 33 filler.
 const QByteArray kTrackerReport =
-    hex("0025"
-        "00010000"
-        "80020000"
-        "00010080"
-        "07"
-        "333333333333333333333333333333333333333333333333333333333333333333333333333333333333"
-        "333333");
-const QByteArray kTrackerCommand =
-    hex("23"
-        "00010000"
-        "80020000"
-        "00010080"
-        "07"
-        "333333333333333333333333333333333333333333333333333333333333333333333333333333333333"
-        "333333");
+    hex("0025 00010000 80020000 00010080 07") + QByteArray(45, char(0x33));
+
+// A tracker command: opcode 23, the hand-written fields and stamp, then the report's filler.
+QByteArray trackerCommand(const char* fieldsAndStamp) {
+    return hex("23") + hex(fieldsAndStamp) + kTrackerReport.mid(15);
+}
 
 using FilterWriter = std::function<void(CommandSetFilterAB&, float)>;
 using TrackerWriter = std::function<void(CommandSetTrackerParams&, float)>;
@@ -90,8 +63,18 @@ Q_DECLARE_METATYPE(FilterWriter)
 Q_DECLARE_METATYPE(TrackerWriter)
 Q_DECLARE_METATYPE(Reader)
 
+// A filter field's reader, writer and row name from its two member names.
+#define FIELD(getter, setter) Reader(&FilterAccessor::getter), &CommandSetFilterAB::setter, #getter
+
 class tst_FloatParameterSets : public QObject {
     Q_OBJECT
+
+    static void addField(const Reader& reader, const FilterWriter& writer, const char* name,
+                         int offset, double held, const char* key, double written,
+                         const char* bytes) {
+        QTest::newRow(name) << reader << writer << offset << held << QString::fromLatin1(key)
+                            << written << hex(bytes);
+    }
 
 private slots:
     void initTestCase() {
@@ -138,16 +121,11 @@ private slots:
         QTest::addRow("1.0") << 1.0 << hex("00010000");
         QTest::addRow("2.5") << 2.5 << hex("80020000");
         QTest::addRow("0.5") << 0.5 << hex("00010080");
-        QTest::addRow("0.25") << 0.25 << hex("00020080");
-        QTest::addRow("0.3") << 0.3 << hex("aa010080");
-        QTest::addRow("1000.7") << 1000.7 << hex("b3e80300");
-        QTest::addRow("zero") << 0.0 << hex("00000000");
         QTest::addRow("negative") << -2.5 << hex("00000000");
         QTest::addRow("NaN") << std::numeric_limits<double>::quiet_NaN() << hex("00000000");
         QTest::addRow("just below 1") << 0.99999994 << hex("80000080");
         QTest::addRow("largest that fits") << 8388607.5 << hex("80ffff7f");
         QTest::addRow("2^23 saturates") << 8388608.0 << hex("ffffff7f");
-        QTest::addRow("1e9 saturates") << 1e9 << hex("ffffff7f");
         QTest::addRow("infinity saturates")
             << std::numeric_limits<double>::infinity() << hex("ffffff7f");
         QTest::addRow("2^-20") << std::ldexp(1.0, -20) << hex("00000088");
@@ -170,65 +148,53 @@ private slots:
         }
     }
 
-    void filterReaders_data() {
+    // One row per filter field: what kFilterReport holds there, where its first default is
+    // kept (key less "Value", "" when none), and the bytes a written value becomes.
+    void filterFields_data() {
         QTest::addColumn<Reader>("reader");
-        QTest::addColumn<double>("value");
-        QTest::addRow("kalStdDeviation0") << Reader(&FilterAccessor::kalStdDeviation0) << 1.0;
-        QTest::addRow("kalPMatrixFactor") << Reader(&FilterAccessor::kalPMatrixFactor) << 0.5;
-        QTest::addRow("kalQMatrixFactor") << Reader(&FilterAccessor::kalQMatrixFactor) << 0.25;
-        QTest::addRow("filterStabStdDeviation")
-            << Reader(&FilterAccessor::filterStabStdDeviation) << 256.0 / 852.0;
-        QTest::addRow("filterWarpFactor")
-            << Reader(&FilterAccessor::filterWarpFactor) << 1000.69921875;
-        QTest::addRow("filterOrtho") << Reader(&FilterAccessor::filterOrtho) << 3.0;
-        QTest::addRow("filterLock") << Reader(&FilterAccessor::filterLock) << 4.0;
+        QTest::addColumn<FilterWriter>("writer");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<double>("held");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<double>("written");
+        QTest::addColumn<QByteArray>("bytes");
+        addField(FIELD(kalStdDeviation0, setKalStdDeviation0), 2, 1.0, "kalmanStdDev", 2.0,
+                 "00020000");
+        addField(Reader(), &CommandSetFilterAB::setKalStdDeviation1, "kalStdDeviation1", 6, 2.5, "",
+                 0.25, "00020080");
+        addField(FIELD(kalPMatrixFactor, setKalPMatrixFactor), 10, 0.5, "kalmanAPCovFactor", 0.3,
+                 "aa010080");
+        addField(FIELD(kalQMatrixFactor, setKalQMatrixFactor), 14, 0.25, "kalmanAQCovFactor",
+                 1000.7, "b3e80300");
+        addField(FIELD(filterStabStdDeviation, setFilterStabStdDeviation), 18, 256.0 / 852.0,
+                 "StabStdDeviation", 0.0, "00000000");
+        addField(FIELD(filterWarpFactor, setFilterWarpFactor), 22, 1000.69921875, "warpFactor",
+                 -3.0, "00000000");
+        addField(FIELD(filterOrtho, setFilterOrtho), 26, 3.0, "orthogonality", 1e9, "ffffff7f");
+        addField(FIELD(filterLock, setFilterLock), 30, 4.0, "criticalLockingDistance", 2.0,
+                 "00020000");
     }
-    void filterReaders() {
+    void filterFields() {
         QFETCH(Reader, reader);
-        QFETCH(double, value);
+        QFETCH(FilterWriter, writer);
+        QFETCH(int, offset);
+        QFETCH(double, held);
+        QFETCH(QString, key);
+        QFETCH(double, written);
+        QFETCH(QByteArray, bytes);
         ResponseDelegateFilterAB delegate;
         delegate.addData(kFilterReport);
-        QCOMPARE(reader(delegate), float(value));
+        delegate.execute();
         std::unique_ptr<CommandSetFilterAB> command(CommandFactory::setFilterAB(kFilterReport));
-        QCOMPARE(reader(*command), float(value));
-    }
-
-    void filterWriters_data() {
-        QTest::addColumn<FilterWriter>("writer");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("commandByte");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addRow("kalStdDeviation0") << FilterWriter(&CommandSetFilterAB::setKalStdDeviation0)
-                                          << 2.0 << 1 << hex("00020000");
-        QTest::addRow("kalStdDeviation1") << FilterWriter(&CommandSetFilterAB::setKalStdDeviation1)
-                                          << 0.25 << 5 << hex("00020080");
-        QTest::addRow("kalPMatrixFactor") << FilterWriter(&CommandSetFilterAB::setKalPMatrixFactor)
-                                          << 0.3 << 9 << hex("aa010080");
-        QTest::addRow("kalQMatrixFactor") << FilterWriter(&CommandSetFilterAB::setKalQMatrixFactor)
-                                          << 1000.7 << 13 << hex("b3e80300");
-        QTest::addRow("filterStabStdDeviation")
-            << FilterWriter(&CommandSetFilterAB::setFilterStabStdDeviation) << 0.0 << 17
-            << hex("00000000");
-        QTest::addRow("filterWarpFactor") << FilterWriter(&CommandSetFilterAB::setFilterWarpFactor)
-                                          << -3.0 << 21 << hex("00000000");
-        QTest::addRow("filterOrtho")
-            << FilterWriter(&CommandSetFilterAB::setFilterOrtho) << 1e9 << 25 << hex("ffffff7f");
-        QTest::addRow("filterLock")
-            << FilterWriter(&CommandSetFilterAB::setFilterLock) << 2.0 << 29 << hex("00020000");
-    }
-    void filterWriters() {
-        QFETCH(FilterWriter, writer);
-        QFETCH(double, value);
-        QFETCH(int, commandByte);
-        QFETCH(QByteArray, bytes);
-        std::unique_ptr<CommandSetFilterAB> command(CommandFactory::setFilterAB(kFilterReport));
-        writer(*command, float(value));
+        if (reader) {
+            QCOMPARE(reader(delegate), float(held));
+            QCOMPARE(reader(*command), float(held));
+            QCOMPARE(QSettings().value("FilterValue/" + key + "Value").toFloat(), float(held));
+        }
+        writer(*command, float(written));
         const QByteArray sent = command->execute();
-        QCOMPARE(sent.size(), 59);
-        QCOMPARE(sent.mid(commandByte, 4), bytes);
-        // Every other byte is the received one.
-        QCOMPARE(sent.left(commandByte), kFilterCommand.left(commandByte));
-        QCOMPARE(sent.mid(commandByte + 4), kFilterCommand.mid(commandByte + 4));
+        // The command is the report from byte 1 on: the field sits one byte earlier.
+        QCOMPARE(sent, QByteArray(kFilterCommand).replace(offset - 1, 4, bytes));
         QCOMPARE(command->previousResponse(), kFilterReport);
     }
 
@@ -289,17 +255,7 @@ private slots:
         QCOMPARE(order, (QStringList{"changed", "memento"}));
         QCOMPARE(memento, kFilterReport);
 
-        QSettings settings;
-        QCOMPARE(settings.value("FilterValue/FirstConfiguration").toBool(), true);
-        QCOMPARE(settings.value("FilterValue/kalmanStdDevValue").toFloat(), 1.0f);
-        QCOMPARE(settings.value("FilterValue/kalmanAPCovFactorValue").toFloat(), 0.5f);
-        QCOMPARE(settings.value("FilterValue/kalmanAQCovFactorValue").toFloat(), 0.25f);
-        QCOMPARE(settings.value("FilterValue/StabStdDeviationValue").toFloat(),
-                 float(256.0 / 852.0));
-        QCOMPARE(settings.value("FilterValue/warpFactorValue").toFloat(), 1000.69921875f);
-        QCOMPARE(settings.value("FilterValue/orthogonalityValue").toFloat(), 3.0f);
-        QCOMPARE(settings.value("FilterValue/criticalLockingDistanceValue").toFloat(), 4.0f);
-
+        QCOMPARE(QSettings().value("FilterValue/FirstConfiguration").toBool(), true);
         // Later answers leave the first configuration alone.
         QByteArray changed = kFilterReport;
         changed[3] = char(0x07);  // kalman deviation 7.0
@@ -329,31 +285,16 @@ private slots:
         QTest::addColumn<QByteArray>("command");
         QTest::addRow("stdDeviation, version 1")
             << quint8(1) << TrackerWriter(&CommandSetTrackerParams::setStdDeviation) << 0.5
-            << hex("23"
-                   "00010080"
-                   "80020000"
-                   "00010080"
-                   "01") +
-                   kTrackerCommand.mid(14);
+            << trackerCommand("00010080 80020000 00010080 01");
         QTest::addRow("pMatrixFactor, version 9")
             << quint8(9) << TrackerWriter(&CommandSetTrackerParams::setPMatrixFactor) << 1000.7
-            << hex("23"
-                   "00010000"
-                   "b3e80300"
-                   "00010080"
-                   "09") +
-                   kTrackerCommand.mid(14);
+            << trackerCommand("00010000 b3e80300 00010080 09");
         QTest::addRow("qMatrixFactor, version 2")
             << quint8(2) << TrackerWriter(&CommandSetTrackerParams::setQMatrixFactor) << 2.5
-            << hex("23"
-                   "00010000"
-                   "80020000"
-                   "80020000"
-                   "02") +
-                   kTrackerCommand.mid(14);
+            << trackerCommand("00010000 80020000 80020000 02");
         QTest::addRow("version 0 firmware lacks the tracker set")
             << quint8(0) << TrackerWriter(&CommandSetTrackerParams::setStdDeviation) << 0.5
-            << kTrackerCommand;
+            << trackerCommand("00010000 80020000 00010080 07");
     }
     void trackerReadersAndWriters() {
         QFETCH(quint8, version);
