@@ -72,15 +72,7 @@ public:
     }
     // The events without the always-present per-answer ones.
     QStringList changes() const {
-        QStringList result;
-        for (const QString& e : events) {
-            if (!e.startsWith(QLatin1String("valuesChanged")) &&
-                !e.startsWith(QLatin1String("memento")) && !e.startsWith(QLatin1String("press")) &&
-                !e.startsWith(QLatin1String("touch")) && !e.startsWith(QLatin1String("edge"))) {
-                result << e;
-            }
-        }
-        return result;
+        return events.filter(QRegularExpression("^(?!valuesChanged|memento|press|touch|edge)"));
     }
     QStringList events;
 
@@ -170,33 +162,27 @@ private slots:
         QCOMPARE(m_notices.size(), 1);
     }
 
-    void softResetSignalsFollowTheStatusBit() {
-        ResponseDelegateCurrentParameters delegate;
-        receive(delegate, answer());
-        SignalLog log(&delegate);
-        receive(delegate, answer(kSoftResetOn));
-        QCOMPARE(log.changes(), QStringList({"softResetActive"}));
-        // The soft-reset signal comes after the memento and before the output signals.
-        QCOMPARE(log.events.mid(5, 1), QStringList({"softResetActive"}));
-        receive(delegate, answer(kSoftResetOn));
-        receive(delegate, answer());
-        receive(delegate, answer());
-        QCOMPARE(log.changes(),
-                 QStringList({"softResetActive", "softResetActive", "softResetInactive"}));
-    }
-
-    void noticeShowsAndHidesWithTheSoftReset_data() {
+    // "answers": the soft-reset bit of each answer; "elsewhere": another window shows the
+    // notice before the second answer.
+    void noticeFollowsTheSoftReset_data() {
+        QTest::addColumn<QString>("answers");
         QTest::addColumn<bool>("noTouchWindow");
         QTest::addColumn<int>("polls");
+        QTest::addColumn<bool>("elsewhere");
         QTest::addColumn<int>("shows");
         QTest::addColumn<int>("hides");
-        QTest::addRow("shown, then hidden") << false << 0 << 1 << 1;
-        QTest::addRow("NoTouchWindow set") << true << 0 << 0 << 0;
-        QTest::addRow("notice still polling") << false << 3 << 0 << 0;
+        QTest::addRow("shown, then hidden") << "0110" << false << 0 << false << 1 << 1;
+        QTest::addRow("NoTouchWindow set") << "0110" << true << 0 << false << 0 << 0;
+        QTest::addRow("notice still polling") << "0110" << false << 3 << false << 0 << 0;
+        QTest::addRow("shown elsewhere is not shown again")
+            << "010" << false << 0 << true << 0 << 1;
+        QTest::addRow("first answer in soft reset") << "1" << false << 0 << false << 1 << 0;
     }
-    void noticeShowsAndHidesWithTheSoftReset() {
+    void noticeFollowsTheSoftReset() {
+        QFETCH(QString, answers);
         QFETCH(bool, noTouchWindow);
         QFETCH(int, polls);
+        QFETCH(bool, elsewhere);
         QFETCH(int, shows);
         QFETCH(int, hides);
         setNoTouchWindow(noTouchWindow);
@@ -204,36 +190,19 @@ private slots:
 
         ResponseDelegateCurrentParameters delegate;
         SignalLog log(&delegate);
-        receive(delegate, answer());
-        receive(delegate, answer(kSoftResetOn));
-        receive(delegate, answer(kSoftResetOn));
+        for (int i = 0; i < answers.size(); ++i) {
+            if (i == 1 && elsewhere) {
+                m_notices.first()->shown = true;
+            }
+            receive(delegate, answer(answers.at(i) == QLatin1Char('1') ? kSoftResetOn : QString()));
+        }
         QCOMPARE(m_notices.size(), 1);
-        FakeNotice* notice = m_notices.first();
-        QCOMPARE(notice->shown, shows > 0);
-        receive(delegate, answer());
-        QCOMPARE(notice->shows, shows);
-        QCOMPARE(notice->hides, hides);
-        QVERIFY(!notice->shown);
-        // The signals do not depend on the notice.
-        QCOMPARE(log.events.count("softResetActive"), 2);
-        QCOMPARE(log.events.count("softResetInactive"), 1);
-    }
-
-    void firstAnswerInSoftResetShowsTheNewNotice() {
-        ResponseDelegateCurrentParameters delegate;
-        receive(delegate, answer(kSoftResetOn));
-        QCOMPARE(m_notices.size(), 1);
-        QVERIFY(m_notices.first()->shown);
-    }
-
-    void noticeShownElsewhereIsNotShownAgain() {
-        ResponseDelegateCurrentParameters delegate;
-        receive(delegate, answer());
-        m_notices.first()->shown = true;
-        receive(delegate, answer(kSoftResetOn));
-        QCOMPARE(m_notices.first()->shows, 0);
-        receive(delegate, answer());
-        QCOMPARE(m_notices.first()->hides, 1);
+        QCOMPARE(m_notices.first()->shows, shows);
+        QCOMPARE(m_notices.first()->hides, hides);
+        QCOMPARE(m_notices.first()->shown, shows > hides);
+        // The signals do not depend on the notice: one per answer in soft reset, one at its end.
+        QCOMPARE(log.events.count("softResetActive"), answers.count(QLatin1Char('1')));
+        QCOMPARE(log.events.count("softResetInactive"), answers.count(QStringLiteral("10")));
     }
 
     void worksWithoutANotice() {
@@ -343,16 +312,13 @@ private slots:
         ResponseDelegateCurrentParameters delegate;
         QSignalSpy changed(&delegate,
                            &ResponseDelegateCurrentParameters::signalMonTestDiagFlagChanged);
-        receive(delegate, answer());
-        QCOMPARE(changed.count(), 0);
-        receive(delegate, answer("11=04"));
-        QCOMPARE(changed.count(), 1);
-        receive(delegate, answer("11=04 27=40"));
-        QCOMPARE(changed.count(), 2);
-        receive(delegate, answer("11=04 27=40 10=ff"));  // other flags do not count
-        QCOMPARE(changed.count(), 2);
-        receive(delegate, answer("27=80"));
-        QCOMPARE(changed.count(), 3);
+        // Answers in turn and the signals counted so far; other flags do not count.
+        const QList<QPair<QString, int>> steps{
+            {"", 0}, {"11=04", 1}, {"11=04 27=40", 2}, {"11=04 27=40 10=ff", 2}, {"27=80", 3}};
+        for (const auto& step : steps) {
+            receive(delegate, answer(step.first));
+            QCOMPARE(changed.count(), step.second);
+        }
     }
 
     void shortFirstAnswerKeepsTheStartVersion() {
