@@ -141,34 +141,27 @@ private slots:
 
     void packetsReachTheDelegateOfTheirCode_data() {
         QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<QStringList>("route");  // delegate per packet, "-" for none
-        QTest::addColumn<QList<int>>("packetSizes");
-        QTest::addColumn<int>("fullPackets");
-        QTest::addColumn<int>("incomplete");
-
+        QTest::addColumn<QStringList>("route");       // delegate per packet, "-" for none
+        QTest::addColumn<QList<int>>("packetSizes");  // below 60: an incomplete packet
         QTest::addRow("code 3 goes to the name that sorts first")
-            << report(3) << QStringList{"Alpha"} << QList<int>{60} << 1 << 0;
-        QTest::addRow("code 2") << report(2) << QStringList{"Beta"} << QList<int>{60} << 1 << 0;
-        QTest::addRow("code 30 is unknown")
-            << report(30) << QStringList{"-"} << QList<int>{60} << 0 << 0;
+            << report(3) << QStringList{"Alpha"} << QList<int>{60};
+        QTest::addRow("code 2") << report(2) << QStringList{"Beta"} << QList<int>{60};
+        QTest::addRow("code 30 is unknown") << report(30) << QStringList{"-"} << QList<int>{60};
         QTest::addRow("122 bytes are two packets")
-            << report(1) + report(3) << QStringList{"Beta", "Alpha"} << QList<int>{60, 60} << 2
-            << 0;
+            << report(1) + report(3) << QStringList{"Beta", "Alpha"} << QList<int>{60, 60};
         // 61 + 9: the tail is delivered, after a warning, as a short packet.
         QTest::addRow("70 bytes leave a 9-byte tail")
             << report(3) + QByteArray::fromHex("01110200000000000a") << QStringList{"Alpha", "Beta"}
-            << QList<int>{60, 8} << 1 << 1;
+            << QList<int>{60, 8};
         QTest::addRow("one byte report")
-            << QByteArray::fromHex("01") << QStringList{"-"} << QList<int>{0} << 0 << 1;
+            << QByteArray::fromHex("01") << QStringList{"-"} << QList<int>{0};
         QTest::addRow("short packet without code")
-            << QByteArray::fromHex("0111") << QStringList{"-"} << QList<int>{1} << 0 << 1;
+            << QByteArray::fromHex("0111") << QStringList{"-"} << QList<int>{1};
     }
     void packetsReachTheDelegateOfTheirCode() {
         QFETCH(QByteArray, input);
         QFETCH(QStringList, route);
         QFETCH(QList<int>, packetSizes);
-        QFETCH(int, fullPackets);
-        QFETCH(int, incomplete);
         useScripted();
         m_scripted->setPacketSize(61);
         QVERIFY(m_dispatcher->setDeviceKind(0x25C8, 0x14));
@@ -185,6 +178,8 @@ private slots:
         }
         QMap<QString, QList<QByteArray>> expected;
         int unknown = 0;
+        int fullPackets = 0;  // full packets of a known code are announced
+        int incomplete = 0;
         for (int i = 0; i < route.size(); ++i) {
             if (route.at(i) == QLatin1String("-")) {
                 ++unknown;
@@ -196,7 +191,9 @@ private slots:
                          1);
             } else {
                 expected[route.at(i)].append(expectedPackets.at(i));
+                fullPackets += packetSizes.at(i) == 60 ? 1 : 0;
             }
+            incomplete += packetSizes.at(i) < 60 ? 1 : 0;
         }
         for (const QString name : {"Alpha", "Beta", "Gamma"}) {
             QCOMPARE(m_kind->delegate(name)->packets, expected.value(name));
@@ -381,54 +378,30 @@ private slots:
         QVERIFY(m_kind->delegate(QStringLiteral("Alpha"))->packets.isEmpty());
     }
 
+    // Queue and response intervals asked for and then used; 0 asks for the configured ones.
     void resetTimers_data() {
-        QTest::addColumn<int>("queueMs");
-        QTest::addColumn<int>("responseMs");
-        QTest::addColumn<int>("expectedQueueMs");
-        QTest::addColumn<int>("expectedResponseMs");
+        QTest::addColumn<QList<int>>("asked");
+        QTest::addColumn<QList<int>>("used");
         QTest::addColumn<int>("state");
-        QTest::addRow("configured defaults") << 0 << 0 << 5 << 2 << 1;
-        QTest::addRow("firmware upload") << 3 << 1 << 3 << 1 << 0;
+        QTest::addRow("configured defaults") << QList<int>{0, 0} << QList<int>{5, 2} << 1;
+        QTest::addRow("firmware upload") << QList<int>{3, 1} << QList<int>{3, 1} << 0;
     }
     void resetTimers() {
-        QFETCH(int, queueMs);
-        QFETCH(int, responseMs);
-        QFETCH(int, expectedQueueMs);
-        QFETCH(int, expectedResponseMs);
+        QFETCH(QList<int>, asked);
+        QFETCH(QList<int>, used);
         QFETCH(int, state);
         m_dispatcher->setDefaultTimeIntervals(5, 2);
         m_dispatcher->setQueueTimeInterval(7);
         m_dispatcher->setResponseTimeInterval(8);
-        QVERIFY(m_dispatcher->resetTimers(queueMs, responseMs));
-        QCOMPARE(m_dispatcher->queueTimeInterval(), expectedQueueMs);
-        QCOMPARE(m_dispatcher->responseTimeInterval(), expectedResponseMs);
+        QVERIFY(m_dispatcher->resetTimers(asked.at(0), asked.at(1)));
+        QCOMPARE(
+            (QList<int>{m_dispatcher->queueTimeInterval(), m_dispatcher->responseTimeInterval()}),
+            used);
         QCOMPARE(m_dispatcher->state(), state);
         QCOMPARE(m_dispatcher->isCommandTimerActive(), state == 1);
         m_dispatcher->processSingleCommand();  // the queue is empty
         QCOMPARE(m_dispatcher->state(), 0);
         QVERIFY(!m_dispatcher->isCommandTimerActive());
-    }
-
-    // The command timer paces the queue; the receiver timer, started by the first send,
-    // drains the device.
-    void timersDriveTheLink() {
-        connectHid();
-        m_dispatcher->setDefaultTimeIntervals(1, 1);
-        QSignalSpy arrived(m_dispatcher.get(), &DeviceEventDispatcher::newDataArrived);
-        m_hid->queueReport(report(3, 0x21));
-        m_hid->queueReport(report(2, 0x22));
-        for (int i = 0; i < 3; ++i) {
-            m_dispatcher->queueCommand(new TestCommand(QByteArray(1, static_cast<char>(0x40 + i))));
-        }
-        QTRY_COMPARE(m_hid->writes.size(), 3);
-        QTRY_COMPARE(m_dispatcher->state(), 0);
-        QCOMPARE(m_hid->writes.at(2).left(3), QByteArray::fromHex("010242"));
-        QTRY_COMPARE(arrived.count(), 2);
-        QCOMPARE(m_kind->delegate(QStringLiteral("Alpha"))->packets,
-                 QList<QByteArray>{report(3, 0x21).mid(1)});
-        QCOMPARE(m_kind->delegate(QStringLiteral("Beta"))->packets,
-                 QList<QByteArray>{report(2, 0x22).mid(1)});
-        QVERIFY(m_kind->delegate(QStringLiteral("Gamma"))->packets.isEmpty());
     }
 };
 
