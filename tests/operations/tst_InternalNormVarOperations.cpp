@@ -60,7 +60,6 @@ private slots:
         QTest::addRow("not a number uses 0.3")
             << Wires{{100}, {100}, {10}} << QVariant("abc") << QList<int>{2};
         QTest::addRow("empty list") << Wires{} << unset << QList<int>{};
-        QTest::addRow("all zero") << Wires{{0}, {0}} << unset << QList<int>{};
         QTest::addRow("wire without samples") << Wires{{}, {100}} << unset << QList<int>{};
     }
     void wireOut() {
@@ -73,33 +72,30 @@ private slots:
         QCOMPARE(m_operations.computeWireoutList(wiresFrom(wires)), out);
     }
 
-    void maximumAverage_data() {
+    // Index of the wire with the largest positive mean or spread; ties keep the first.
+    void maximumIndex_data() {
+        QTest::addColumn<bool>("bySigma");
         QTest::addColumn<Wires>("wires");
         QTest::addColumn<int>("index");
-        QTest::addRow("3 7 7 keeps the first") << Wires{{3}, {7}, {7}} << 1;
-        QTest::addRow("last") << Wires{{0}, {-1}, {2}} << 2;
-        QTest::addRow("none positive") << Wires{{0}, {-3}} << 0;
-        QTest::addRow("empty") << Wires{} << -1;
+        QTest::addRow("average: 3 7 7 keeps the first") << false << Wires{{3}, {7}, {7}} << 1;
+        QTest::addRow("average: last") << false << Wires{{0}, {-1}, {2}} << 2;
+        QTest::addRow("average: none positive") << false << Wires{{0}, {-3}} << 0;
+        QTest::addRow("average: empty") << false << Wires{} << -1;
+        QTest::addRow("sigma: variances 0 2 8") << true << Wires{{1, 1}, {1, 3}, {0, 4}} << 2;
+        QTest::addRow("sigma: largest mean is not largest spread")
+            << true << Wires{{100, 100}, {0, 4}} << 1;
+        QTest::addRow("sigma: ties keep the first") << true << Wires{{5}, {1, 3}, {7, 9}} << 1;
+        QTest::addRow("sigma: single samples have no spread") << true << Wires{{1}, {50}} << 0;
+        QTest::addRow("sigma: empty") << true << Wires{} << -1;
     }
-    void maximumAverage() {
+    void maximumIndex() {
+        QFETCH(bool, bySigma);
         QFETCH(Wires, wires);
         QFETCH(int, index);
-        QCOMPARE(m_operations.findIndexOfMaximumAverage(wiresFrom(wires)), index);
-    }
-
-    void maximumSigma_data() {
-        QTest::addColumn<Wires>("wires");
-        QTest::addColumn<int>("index");
-        QTest::addRow("variances 0 2 8") << Wires{{1, 1}, {1, 3}, {0, 4}} << 2;
-        QTest::addRow("largest mean is not largest spread") << Wires{{100, 100}, {0, 4}} << 1;
-        QTest::addRow("ties keep the first") << Wires{{5}, {1, 3}, {7, 9}} << 1;
-        QTest::addRow("single samples have no spread") << Wires{{1}, {50}} << 0;
-        QTest::addRow("empty") << Wires{} << -1;
-    }
-    void maximumSigma() {
-        QFETCH(Wires, wires);
-        QFETCH(int, index);
-        QCOMPARE(m_operations.findIndexOfMaximumSigma(wiresFrom(wires)), index);
+        const QList<NormalVariable> list = wiresFrom(wires);
+        QCOMPARE(bySigma ? m_operations.findIndexOfMaximumSigma(list)
+                         : m_operations.findIndexOfMaximumAverage(list),
+                 index);
     }
 
     void statisticsFile() {

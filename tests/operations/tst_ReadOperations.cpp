@@ -3,9 +3,9 @@
 #include <functional>
 
 #include "LogSpy.h"
-#include "OperationsRig.h"
 #include "operations/CalibrationDataStore.h"
 #include "operations/getoperations.h"
+#include "OpsSimRig.h"
 
 using Query = std::function<QVariant(getoperations&)>;
 Q_DECLARE_METATYPE(Query)
@@ -18,12 +18,12 @@ const QString kUnexpected =
     QStringLiteral("Unexpected value from board: 7. Value will be corrected automatically!");
 }  // namespace
 
-// The read-only queries and the stored calibration data, over the scripted controller.
+// The read-only queries and the stored calibration data, over the virtual controller.
 class tst_ReadOperations : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { OperationsRig::useTestSettings(); }
+    void initTestCase() { SimRig::useTestSettings(); }
     void init() {
         QSettings().clear();
         QSettings().setValue("GeometricCalibration/UnrotatedData", kUnrotated);
@@ -37,8 +37,6 @@ private slots:
         QTest::addColumn<int>("warnings");
         using G = getoperations;
         auto q = [](auto read) { return Query([read](G& g) { return QVariant((g.*read)()); }); };
-        QTest::addRow("output enabled") << "" << q(&G::getOutputEnabled) << QVariant(true) << 0;
-        QTest::addRow("edge threshold") << "" << q(&G::getEdgeThreshold) << QVariant(100) << 0;
         QTest::addRow("touch threshold") << "6=ff" << q(&G::getTouchThreshold) << QVariant(80) << 0;
         QTest::addRow("output mode 2") << "" << q(&G::getOutputMode) << QVariant(2) << 0;
         QTest::addRow("encoding 0 reads 3") << "8=00" << q(&G::getOutputMode) << QVariant(3) << 0;
@@ -54,7 +52,6 @@ private slots:
             << "9=21" << q(&G::getIsEdgeStretchActive) << QVariant(true) << 0;
         QTest::addRow("edge stretch level is signed")
             << "16=fe" << q(&G::getEdgeStretchLevel) << QVariant(-2) << 0;
-        QTest::addRow("test mode") << "11=04" << q(&G::getTestMode) << QVariant(true) << 0;
         QTest::addRow("scan area B counts as scanning")
             << "11=40" << q(&G::getScanModeEnabled) << QVariant(true) << 0;
         QTest::addRow("edges are not scanning")
@@ -68,9 +65,12 @@ private slots:
         QFETCH(Query, query);
         QFETCH(QVariant, expected);
         QFETCH(int, warnings);
-        OperationsRig rig;
-        rig.controller.block = OperationsRig::withBytes(rig.controller.block, bytes);
-        QVERIFY(rig.start());
+        SimRig rig;
+        QVERIFY(rig.connectBoard());
+        // Board-owned bytes (status) cannot be written, so the block comes in as a packet.
+        const QString base = "3=64 5=50 6=5a 8=02 9=01 10=00 11=00 12=00 16=00 27=00 ";
+        rig.parameters()->addData(OpsSimRig::withBytes(rig.board.parameterBlock(), base + bytes));
+        rig.parameters()->execute();
         getoperations get(&rig.dispatcher, nullptr);
         LogSpy log;
         QCOMPARE(query(get), expected);
@@ -93,23 +93,24 @@ private slots:
     void resendFollowsTheControllersMode() {
         QFETCH(QString, bytes);
         QFETCH(QByteArray, request);
-        OperationsRig rig;
-        rig.controller.block = OperationsRig::withBytes(rig.controller.block, bytes);
+        SimRig rig;
         QVERIFY(!CalibrationDataStore::sendCalibrationData(&rig.dispatcher));  // no answer yet
-        QVERIFY(rig.start());
+        QVERIFY(rig.connectBoard());
+        QVERIFY(rig.pokeByte(8, quint8(bytes.mid(2).toInt(nullptr, 16))));
         QCOMPARE(CalibrationDataStore::sendCalibrationData(&rig.dispatcher), !request.isEmpty());
-        QTRY_COMPARE(rig.dispatcher.queuedCommandCount(), 0);
-        QCOMPARE(rig.controller.count(14), request.isEmpty() ? 0 : 1);
+        QVERIFY(rig.settle());
+        const QList<QByteArray> sent = rig.writesOf(VirtualController::kOpCalibration3);
+        QCOMPARE(sent.size(), request.isEmpty() ? 0 : 1);
         if (!request.isEmpty()) {
-            QCOMPARE(rig.controller.requests.last(), request);
+            QCOMPARE(sent.first().mid(SimRig::kOpcode, request.size()), request);
         }
     }
 
     void oversizedStoredDataIsNotSent() {
         QSettings().setValue("GeometricCalibration/UnrotatedData", QByteArray(59, '\x01'));
-        OperationsRig rig;
-        rig.controller.block = OperationsRig::withBytes(rig.controller.block, "8=01");
-        QVERIFY(rig.start());
+        SimRig rig;
+        QVERIFY(rig.connectBoard());
+        QVERIFY(rig.pokeByte(8, 1));
         LogSpy log;
         QVERIFY(!CalibrationDataStore::sendCalibrationData(&rig.dispatcher));
         QCOMPARE(rig.dispatcher.queuedCommandCount(), 0);

@@ -2,17 +2,20 @@
 
 #include <functional>
 
-#include "OperationsRig.h"
-#include "protocol/CommandSetCurrentParameters.h"
+#include "OpsSimRig.h"
+#include "sim/SimParameterBlock.h"
 
 using Invoke = std::function<void(SetOperations&)>;
 Q_DECLARE_METATYPE(Invoke)
 
+// The set operations over the virtual controller.
 class tst_SetOperations : public QObject {
     Q_OBJECT
 
+    using Rig = OpsSimRig;
+
 private slots:
-    void initTestCase() { OperationsRig::useTestSettings(); }
+    void initTestCase() { SimRig::useTestSettings(); }
     void init() { QSettings().clear(); }
 
     void thresholdTargetsStayIn1To254_data() {
@@ -38,193 +41,199 @@ private slots:
         QCOMPARE(ops.desiredPressThreshold(), target);
     }
 
-    // The touch target goes out as touch and press threshold in one block; every other
-    // byte is the controller's, byte 14 stamped with its layout version 2.
-    void touchThresholdCommandBytes() {
-        OperationsRig rig;
-        QVERIFY(rig.start());
-        rig.ops.setDesiredTouchThreshold(40);
-        rig.ops.SetTouchTreshold();
-        QTRY_COMPARE(rig.emitted("signalReEnable"), 1);
-        const QByteArray expected = QByteArray::fromHex(
-            "04 04 64 04 28 28 00 02 01 00 00 00 00 02 00 00 00 00 00 00 38 05 10 20 30 40 00"
-            "5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a"
-            "5a 5a 5a 5a 5a");
-        QCOMPARE(rig.controller.requests.at(rig.controller.opcodes().indexOf(4)), expected);
-    }
-
     // Until the controller has answered, the delegate holds 20 placeholder bytes; a set
     // command built from them would zero the controller's bytes 20 to 59 on the wire.
     void noSetCommandBeforeTheFirstAnswer() {
-        OperationsRig rig;
-        rig.controller.answering = false;
-        const QByteArray placeholder = rig.delegate()->data();
+        Rig rig;
+        rig.board.setSilent(true);
+        QVERIFY(rig.dispatcher.firstConnection());
+        const QByteArray placeholder = rig.parameters()->data();
         rig.ops.setDesiredTouchThreshold(40);
         rig.ops.SetTouchTreshold();
         rig.ops.incEdgeThresholdBy(1);
         QVERIFY(!rig.ops.setMonitorEdges(true, true));
-        QTRY_VERIFY(rig.controller.count(5) >= 8);
-        QCOMPARE(rig.controller.count(4), 0);
+        QTRY_VERIFY(rig.writesOf(5).size() >= 8);
+        QVERIFY(rig.writesOf(4).isEmpty());
 
-        rig.controller.answering = true;
-        QTRY_COMPARE(rig.emitted("signalReEnable"), 1);
+        rig.board.setSilent(false);
+        QTRY_COMPARE(rig.recorder.emitted("signalReEnable"), 1);
         QVERIFY(rig.settle());
-        const QByteArray changed =
-            OperationsRig::withBytes(ScriptedController::quietBlock(), "5=28 6=28");
-        QCOMPARE(rig.controller.block, changed);
+        QCOMPARE(rig.boardByte(5), quint8(40));
+        QCOMPARE(rig.boardByte(6), quint8(40));
 
         // A held command made from the placeholder is dropped, not sent.
-        rig.controller.block = OperationsRig::withBytes(changed, "10=08");
-        QVERIFY(rig.start());
+        const QByteArray shown = rig.poke("10=08");
+        QVERIFY(!shown.isEmpty());
+        const int setsBefore = rig.writesOf(4).size();
+        QByteArray saved;
+        connect(&rig.board, &VirtualController::requestReceived, this, [&](int opcode) {
+            if (opcode == VirtualController::kOpSaveToFlash) {
+                saved = rig.board.parameterBlock();
+            }
+        });
         rig.ops.setHeldCommand(CommandFactory::setParams(placeholder));
         rig.ops.saveParametersToFlash();
         QVERIFY(rig.settle());
-        QCOMPARE(rig.controller.flash, changed);
-        for (const QByteArray& request : rig.controller.requests) {
-            QVERIFY(request.at(0) != 4 || request.size() == 59);
+        QCOMPARE(saved, Rig::withBytes(shown, "10=00"));
+        // Block bytes 20 to 59 travel at report bytes 21 to 60.
+        for (const QByteArray& report : rig.writesOf(4).mid(setsBefore)) {
+            QCOMPARE(report.mid(21), shown.mid(20));
         }
-        QCOMPARE(rig.emittedSignals(),
+        QCOMPARE(rig.recorder.emittedSignals(),
                  QStringList({"signalReEnable", "signal_finishedSavingParameters"}));
     }
 
+    // One set command and one get per step; a step past the byte's range sends the block
+    // unchanged. Thresholds start at edge 100, touch 80, press 90.
     void oneShotSteps_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<Invoke>("invoke");
         QTest::addColumn<QString>("result");
         QTest::addColumn<bool>("sent");
-        auto incEdge = [](int n) {
-            return Invoke([n](SetOperations& o) { o.incEdgeThresholdBy(n); });
+        using S = SetOperations;
+        auto step = [](void (S::*slot)(int), int n) {
+            return Invoke([slot, n](S& o) { (o.*slot)(n); });
         };
-        auto subEdge = [](int n) {
-            return Invoke([n](SetOperations& o) { o.subEdgeThresholdBy(n); });
-        };
-        auto incAll = [](int n) { return Invoke([n](SetOperations& o) { o.incThresholdsBy(n); }); };
-        auto subAll = [](int n) { return Invoke([n](SetOperations& o) { o.subThresholdsBy(n); }); };
         QTest::addRow("edge +10 at 250 sends the block unchanged")
-            << "3=fa" << incEdge(10) << "3=fa" << true;
-        QTest::addRow("edge +5 at 250 reaches 255") << "3=fa" << incEdge(5) << "3=ff" << true;
+            << "3=fa" << step(&S::incEdgeThresholdBy, 10) << "3=fa" << true;
+        QTest::addRow("edge +5 at 250 reaches 255")
+            << "3=fa" << step(&S::incEdgeThresholdBy, 5) << "3=ff" << true;
         QTest::addRow("edge -10 at 5 sends the block unchanged")
-            << "3=05" << subEdge(10) << "3=05" << true;
-        QTest::addRow("press +10")
-            << "" << Invoke([](SetOperations& o) { o.incPressThresholdBy(10); }) << "6=64" << true;
+            << "3=05" << step(&S::subEdgeThresholdBy, 10) << "3=05" << true;
+        QTest::addRow("press +10") << "" << step(&S::incPressThresholdBy, 10) << "6=64" << true;
         QTest::addRow("press -100 below 0 unchanged")
-            << "" << Invoke([](SetOperations& o) { o.subPressThresholdBy(100); }) << "" << true;
-        QTest::addRow("touch and press +10") << "" << incAll(10) << "5=5a 6=64" << true;
-        QTest::addRow("press at 250 does not wrap") << "6=fa" << incAll(10) << "5=5a 6=fa" << true;
-        QTest::addRow("touch -100 below 0 unchanged") << "" << subAll(100) << "" << true;
+            << "" << step(&S::subPressThresholdBy, 100) << "" << true;
+        QTest::addRow("touch and press +10")
+            << "" << step(&S::incThresholdsBy, 10) << "5=5a 6=64" << true;
+        QTest::addRow("press at 250 does not wrap")
+            << "6=fa" << step(&S::incThresholdsBy, 10) << "5=5a 6=fa" << true;
+        QTest::addRow("touch -100 below 0 unchanged")
+            << "" << step(&S::subThresholdsBy, 100) << "" << true;
         QTest::addRow("edge from setThresholds")
-            << "" << Invoke([](SetOperations& o) { o.setThresholds(0x30); }) << "3=30" << true;
+            << "" << step(&S::setThresholds, 0x30) << "3=30" << true;
         QTest::addRow("setThresholds out of range sends nothing")
-            << "" << Invoke([](SetOperations& o) { o.setThresholds(300); }) << "" << false;
+            << "" << step(&S::setThresholds, 300) << "" << false;
         QTest::addRow("setThresholds equal to press sends nothing")
-            << "" << Invoke([](SetOperations& o) { o.setThresholds(0x5a); }) << "" << false;
+            << "" << step(&S::setThresholds, 0x5a) << "" << false;
     }
     void oneShotSteps() {
         QFETCH(QString, start);
         QFETCH(Invoke, invoke);
         QFETCH(QString, result);
         QFETCH(bool, sent);
-        OperationsRig rig;
-        const QByteArray before = OperationsRig::withBytes(rig.controller.block, start);
-        rig.controller.block = before;
-        QVERIFY(rig.start());
-        const int requestsBefore = rig.controller.requests.size();
+        Rig rig;
+        QVERIFY(rig.connectBoard());
+        const QByteArray before = rig.poke("3=64 5=50 6=5a " + start);
+        QVERIFY(!before.isEmpty());
+        const int requestsBefore = rig.requests.size();
+        const int setsBefore = rig.writesOf(4).size();
         invoke(rig.ops);
-        QCOMPARE(rig.dispatcher.queuedCommandCount(), sent ? 2 : 0);
-        QTRY_COMPARE(rig.dispatcher.queuedCommandCount(), 0);
-        const QList<int> opcodes = rig.controller.opcodes().mid(requestsBefore);
-        QCOMPARE(opcodes, sent ? QList<int>({4, 5}) : QList<int>());
-        QCOMPARE(rig.controller.block, OperationsRig::withBytes(before, result));
-        if (sent && result == start) {
-            QCOMPARE(rig.controller.requests.at(requestsBefore), "\x04" + before.mid(2));
+        QVERIFY(rig.settle());
+        QCOMPARE(rig.requests.mid(requestsBefore), sent ? QList<int>({4, 5}) : QList<int>());
+        const QByteArray after = Rig::withBytes(before, result);
+        QCOMPARE(rig.board.parameterBlock(), after);
+        // Every byte but the changed ones is the controller's own.
+        if (sent) {
+            QCOMPARE(rig.writesOf(4).value(setsBefore).mid(SimRig::kOpcode + 1), after.mid(2));
         }
     }
 
     void monitorEdgesOneShotHonoursDisableMonEdge() {
-        OperationsRig rig;
-        QVERIFY(rig.start());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
         QSettings().setValue(QStringLiteral("General/DisableMonEdge"), true);
         QVERIFY(!rig.ops.setMonitorEdges(true, false));
         QCOMPARE(rig.dispatcher.queuedCommandCount(), 0);
         QSettings().setValue(QStringLiteral("General/DisableMonEdge"), false);
         QVERIFY(rig.ops.setMonitorEdges(true, false));
-        QTRY_COMPARE(rig.controller.at(10), quint8(0x80));
+        QTRY_VERIFY(rig.boardFlag(10, 0x80));
     }
 
-    // The command goes out on passes 1, 11, 21, ... until the controller reports it.
+    // The command goes out on passes 1, 11, 21, ... until the controller reports it. A
+    // board whose reset ends at once never shows it.
     void softResetIsRepeatedEveryTenPasses() {
-        OperationsRig rig;
-        rig.controller.honoursSoftReset = false;
+        Rig rig;
+        QVERIFY(rig.connectBoard());
+        rig.board.setSoftResetMs(0);
+        const int first = rig.requests.size();
         rig.ops.doSoftReset();
-        QTRY_VERIFY(rig.controller.count(1) >= 3);
+        QTRY_VERIFY(rig.requests.mid(first).count(VirtualController::kOpSoftReset) >= 3);
         QList<int> positions;
-        const QList<int> opcodes = rig.controller.opcodes();
-        for (int i = 0; i < opcodes.size(); ++i) {
-            if (opcodes.at(i) == 1) {
-                positions << i;
+        for (int i = first; i < rig.requests.size(); ++i) {
+            if (rig.requests.at(i) == VirtualController::kOpSoftReset) {
+                positions << i - first;
             }
         }
         // Pass 1: soft reset, get, get; passes 2 to 10: get.
         QCOMPARE(positions.mid(0, 3), QList<int>({0, 12, 24}));
-        QCOMPARE(rig.controller.count(4), 0);
+        QVERIFY(rig.writesOf(4).isEmpty());
 
-        rig.controller.honoursSoftReset = true;
-        QTRY_COMPARE(rig.emitted("signal_finishedSoftReset"), 1);
+        rig.board.setSoftResetMs(60);
+        QTRY_COMPARE(rig.recorder.emitted("signal_finishedSoftReset"), 1);
         QVERIFY(rig.settle());
-        QCOMPARE(rig.emittedSignals(),
+        QCOMPARE(rig.recorder.emittedSignals(),
                  QStringList({"signal_finishedSoftReset", "signal_softResetActive"}));
         QCOMPARE(rig.ops.softResetCount(), 0);
     }
 
     void defaultsThenFilterUntilFirstConfiguration() {
-        OperationsRig rig;
-        rig.controller.defaults = OperationsRig::withBytes(rig.controller.defaults, "5=46");
-        QVERIFY(rig.start());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
+        const quint8 touchDefault = quint8(SimParameterBlock::factoryDefaults(1).bytes().at(5));
+        QVERIFY(!rig.poke(QStringLiteral("5=%1").arg(touchDefault + 7, 0, 16)).isEmpty());
         rig.ops.SaveDefaultParameters();
-        QTRY_VERIFY(rig.controller.count(19) >= 2);
-        QCOMPARE(rig.controller.count(8), 1);
-        QCOMPARE(rig.controller.at(5), quint8(0x46));
+        QTRY_VERIFY(rig.requests.count(VirtualController::kOpGetFilter) >= 2);
+        QCOMPARE(rig.requests.count(VirtualController::kOpLoadDefaults), 1);
+        QTRY_COMPARE(rig.boardByte(5), touchDefault);
         QSettings().setValue(QStringLiteral("FilterValue/FirstConfiguration"), true);
         QVERIFY(rig.settle());
         QVERIFY(!rig.ops.defaultsLoaded());
         rig.ops.SaveDefaultParameters();
-        QTRY_COMPARE(rig.controller.count(8), 2);
+        QTRY_COMPARE(rig.requests.count(VirtualController::kOpLoadDefaults), 2);
     }
 
     // Invoked again while it runs, the keep-alive restarts its period instead of running
     // a second loop: the next request comes a full period later, not at once.
     void queryDataRunsOneLoop() {
-        OperationsRig rig;
+        Rig rig;
+        QVERIFY(rig.connectBoard());
         SetOperations::Periods periods = rig.ops.periods();
         periods.retryMs = 100;
         rig.ops.setPeriods(periods);
+        const int gets = rig.requests.count(VirtualController::kOpGetParameters);
+        const int versions = rig.requests.count(VirtualController::kOpGetVersion);
+        auto count = [&rig](int opcode, int base) { return rig.requests.count(opcode) - base; };
         rig.ops.queryData();
         rig.ops.queryData();
         rig.ops.queryData();
-        QTRY_COMPARE(rig.controller.count(5), 3);
-        QCOMPARE(rig.controller.count(2), 3);
+        QTRY_COMPARE(count(VirtualController::kOpGetParameters, gets), 3);
+        QTRY_COMPARE(count(VirtualController::kOpGetVersion, versions), 3);
         QElapsedTimer clock;
-        QTRY_COMPARE(rig.controller.count(5), 4);
+        QTRY_COMPARE(count(VirtualController::kOpGetParameters, gets), 4);
         clock.start();
-        QTRY_COMPARE(rig.controller.count(5), 5);
+        QTRY_COMPARE(count(VirtualController::kOpGetParameters, gets), 5);
         QVERIFY(clock.elapsed() >= 50);
-        QCOMPARE(rig.controller.count(2), 5);
+        QTRY_COMPARE(count(VirtualController::kOpGetVersion, versions), 5);
     }
 
     void wireOutReadsTheDiagnosticErrors_data() {
-        QTest::addColumn<QString>("bytes");
+        QTest::addColumn<int>("brokenA");
+        QTest::addColumn<int>("brokenB");
         QTest::addColumn<bool>("wireOut");
-        QTest::addRow("none") << "" << false;
-        QTest::addRow("array A") << "27=02" << true;
-        QTest::addRow("array B") << "27=01" << true;
+        QTest::addRow("none") << -1 << -1 << false;
+        QTest::addRow("array A") << 7 << -1 << true;
+        QTest::addRow("array B") << -1 << 3 << true;
     }
     void wireOutReadsTheDiagnosticErrors() {
-        QFETCH(QString, bytes);
+        QFETCH(int, brokenA);
+        QFETCH(int, brokenB);
         QFETCH(bool, wireOut);
-        OperationsRig rig;
-        rig.controller.block = OperationsRig::withBytes(rig.controller.block, bytes);
+        SimScenario scenario = SimRig::quickScenario();
+        scenario.brokenWireA = brokenA;
+        scenario.brokenWireB = brokenB;
+        Rig rig(scenario);
         QVERIFY(rig.ops.checkForWireOut());  // no answer yet: not known to be sound
-        QVERIFY(rig.start());
+        QVERIFY(rig.connectBoard());
         QCOMPARE(rig.ops.checkForWireOut(), wireOut);
     }
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "OperationsRig.h"
+#include "OpsSimRig.h"
 #include "protocol/CommandSetCurrentParameters.h"
 
 using Invoke = std::function<void(SetOperations&)>;
@@ -22,11 +22,14 @@ const QByteArray kUnrotated =
 const QByteArray kRotated = QByteArray::fromHex("9a01660ee803d007660e660eb80bd0079a019a01e803f401");
 }  // namespace
 
+// The converging set operations over the virtual controller.
 class tst_SetOperationsModes : public QObject {
     Q_OBJECT
 
+    using Rig = OpsSimRig;
+
 private slots:
-    void initTestCase() { OperationsRig::useTestSettings(); }
+    void initTestCase() { SimRig::useTestSettings(); }
     void init() { QSettings().clear(); }
 
     // Each converging slot reaches its state and emits its completion signals once.
@@ -120,44 +123,59 @@ private slots:
         QFETCH(QString, result);
         QFETCH(QStringList, signalNames);
         applySettings(settings);
-        OperationsRig rig;
-        const QByteArray before = OperationsRig::withBytes(rig.controller.block, start);
-        rig.controller.block = before;
-        QVERIFY(rig.start());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
+        const QByteArray before = rig.poke("10=00 11=00 27=00 " + start);
+        QVERIFY(!before.isEmpty());
         invoke(rig.ops);
         QVERIFY(rig.settle());
-        QCOMPARE(rig.emittedSignals(), signalNames);
-        QCOMPARE(rig.controller.block, OperationsRig::withBytes(before, result));
-        QCOMPARE(rig.delegate()->data(), rig.controller.block);
+        QCOMPARE(rig.recorder.emittedSignals(), signalNames);
+        QCOMPARE(rig.board.parameterBlock(), Rig::withBytes(before, result));
+        QVERIFY(rig.holdsBoardBlock());
     }
 
-    // On a controller whose layout version is not 1 the edge flags carry the stamp 0.
+    // On a controller whose layout version is not 1 the edge flags carry the stamp 0
+    // (block byte k travels at report byte k + 1).
     void monitorEdgesStampZeroOnOtherVersions() {
-        OperationsRig rig;
-        QVERIFY(rig.start());
+        SimScenario scenario = SimRig::quickScenario();
+        scenario.paramVersion = 2;
+        Rig rig(scenario);
+        QVERIFY(rig.connectBoard());
+        QVERIFY(!rig.poke("10=00").isEmpty());
+        const int setsBefore = rig.writesOf(4).size();
         rig.ops.setDesiredMonitorEdges(true);
         rig.ops.setMonitorEdges();
         QVERIFY(rig.settle());
-        const QByteArray sent = rig.controller.requests.at(rig.controller.opcodes().indexOf(4));
-        QCOMPARE(quint8(sent.at(13)), quint8(0));
-        QCOMPARE(quint8(sent.at(9)), quint8(0xac));
+        const QByteArray sent = rig.writesOf(4).value(setsBefore);
+        QCOMPARE(quint8(sent.at(15)), quint8(0));
+        QCOMPARE(quint8(sent.at(11)), quint8(0xac));
     }
 
     // A held command carries only its own edits: what changed on the controller since it
     // was prepared is kept.
     void heldCommandKeepsLaterChanges() {
-        OperationsRig rig;
-        rig.controller.block = OperationsRig::withBytes(rig.controller.block, "10=08");
-        QVERIFY(rig.start());
-        CommandSetCurrentParameters* held = CommandFactory::setParams(rig.delegate()->data());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
+        QVERIFY(!rig.poke("3=64 5=50 10=00 11=04").isEmpty());
+        CommandSetCurrentParameters* held = CommandFactory::setParams(rig.parameters()->data());
         held->setEdgeThreshold(0x77);
         rig.ops.setHeldCommand(held);
-        rig.controller.block = OperationsRig::withBytes(rig.controller.block, "5=33");
-        QVERIFY(rig.start());
+        // A retry period well above the round trip: a pass that runs before the answer to
+        // the held edit is in resends the block it last saw.
+        SetOperations::Periods periods = rig.ops.periods();
+        periods.retryMs = 300;
+        rig.ops.setPeriods(periods);
+        const QByteArray changed = rig.poke("5=33");
+        QVERIFY(!changed.isEmpty());
+        QByteArray saved;
+        connect(&rig.board, &VirtualController::requestReceived, this, [&](int opcode) {
+            if (opcode == VirtualController::kOpSaveToFlash) {
+                saved = rig.board.parameterBlock();
+            }
+        });
         rig.ops.saveParametersToFlash();
         QVERIFY(rig.settle());
-        QCOMPARE(rig.controller.flash,
-                 OperationsRig::withBytes(ScriptedController::quietBlock(), "3=77 5=33"));
+        QCOMPARE(saved, Rig::withBytes(changed, "3=77 11=00"));
     }
 
     void outputModeChange_data() {
@@ -169,11 +187,11 @@ private slots:
         QTest::addColumn<QByteArray>("calibration");
         QTest::addColumn<int>("mode");
         QTest::addRow("mode 1 re-sends the unrotated data")
-            << QVariant(0) << "9=00" << true << 1 << "8=01 9=11" << kUnrotated << 1;
+            << QVariant(0) << "9=00" << true << 1 << "8=01 9=11 12=80" << kUnrotated << 1;
         QTest::addRow("mode 3 re-sends the rotated data")
-            << QVariant(1) << "" << true << 3 << "8=03 9=11" << kRotated << 3;
+            << QVariant(1) << "" << true << 3 << "8=03 9=11 12=80" << kRotated << 3;
         QTest::addRow("an unknown mode becomes 3 without calibration 3")
-            << QVariant() << "" << true << 7 << "8=03" << kRotated << 3;
+            << QVariant() << "" << true << 7 << "8=03 12=80" << kRotated << 3;
         QTest::addRow("disabled output keeps its encoding")
             << QVariant(4) << "" << false << 1 << "9=00" << QByteArray() << -1;
     }
@@ -190,24 +208,27 @@ private slots:
         }
         QSettings().setValue("GeometricCalibration/UnrotatedData", kUnrotated);
         QSettings().setValue("GeometricCalibration/RotatedData", kRotated);
-        OperationsRig rig;
-        const QByteArray before = OperationsRig::withBytes(rig.controller.block, start);
-        rig.controller.block = before;
-        QVERIFY(rig.start());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
+        const QByteArray before = rig.poke("8=02 9=01 " + start);
+        QVERIFY(!before.isEmpty());
         rig.ops.setDesiredOutputEnabled(enabled);
         rig.ops.setDesiredOutputEncoding(encoding);
         rig.ops.setDesiredOutputEncoding(encoding);
         rig.ops.setDesiredOutputEnabled(enabled);
         rig.ops.setDeviceOutputMode();
         QVERIFY(rig.settle());
-        QCOMPARE(rig.controller.block, OperationsRig::withBytes(before, result));
-        QCOMPARE(rig.controller.calibration, calibration);
-        QCOMPARE(rig.controller.count(14), calibration.isEmpty() ? 0 : 1);
-        QCOMPARE(rig.controller.count(6), 1);
-        QCOMPARE(rig.emitted("signal_finishedSetOutputFlagMode"), 1);
-        QCOMPARE(rig.emitted("modeChanged"), mode < 0 ? 0 : 1);
+        QCOMPARE(rig.board.parameterBlock(), Rig::withBytes(before, result));
+        const QList<QByteArray> sent = rig.writesOf(VirtualController::kOpCalibration3);
+        QCOMPARE(sent.size(), calibration.isEmpty() ? 0 : 1);
+        if (!calibration.isEmpty()) {
+            QCOMPARE(sent.first().mid(SimRig::kOpcode + 1, calibration.size()), calibration);
+        }
+        QCOMPARE(rig.requests.count(VirtualController::kOpSaveToFlash), 1);
+        QCOMPARE(rig.recorder.emitted("signal_finishedSetOutputFlagMode"), 1);
+        QCOMPARE(rig.recorder.emitted("modeChanged"), mode < 0 ? 0 : 1);
         if (mode >= 0) {
-            QCOMPARE(rig.arguments("modeChanged").value(0).toInt(), mode);
+            QCOMPARE(rig.recorder.arguments("modeChanged").value(0).toInt(), mode);
             QCOMPARE(rig.ops.desiredOutputEncoding(), mode);
             QCOMPARE(rig.ops.previousOutputEncoding(), mode);
         }
@@ -250,10 +271,10 @@ private slots:
         QFETCH(QVariant, stored);
         signalNames.sort();
         QSettings().setValue("Calibration/Start", true);
-        OperationsRig rig;
-        const QByteArray before = OperationsRig::withBytes(rig.controller.block, start);
-        rig.controller.block = before;
-        QVERIFY(rig.start());
+        Rig rig;
+        QVERIFY(rig.connectBoard());
+        const QByteArray before = rig.poke("8=02 9=01 11=00 13=00 " + start);
+        QVERIFY(!before.isEmpty());
         rig.ops.setCalibResult(calibResult);
         rig.ops.setRestoreOutputAfterCalib(restore);
         // After the calibration: output as it was for 0 (enabled, 2), off with mode 3 for 2.
@@ -262,15 +283,16 @@ private slots:
         rig.ops.setDesiredOutputEncoding(0);
         rig.ops.checkCalibSettings();
         QVERIFY(rig.settle());
-        QCOMPARE(rig.emittedSignals(), signalNames);
+        QCOMPARE(rig.recorder.emittedSignals(), signalNames);
         if (signalNames.contains("signalCalibrationFinished")) {
-            QCOMPARE(rig.arguments("signalCalibrationFinished").value(0).toInt(), calibResult);
+            QCOMPARE(rig.recorder.arguments("signalCalibrationFinished").value(0).toInt(),
+                     calibResult);
         }
-        QCOMPARE(rig.controller.block, OperationsRig::withBytes(before, result));
+        QCOMPARE(rig.board.parameterBlock(), Rig::withBytes(before, result));
         QCOMPARE(QSettings().value("GeometricCalibration/CalibResult").toString(),
                  stored.toString());
         QCOMPARE(QSettings().value("Calibration/Start").toBool(), false);
-        QCOMPARE(rig.controller.count(6), restore ? 1 : 0);
+        QCOMPARE(rig.requests.count(VirtualController::kOpSaveToFlash), restore ? 1 : 0);
     }
 };
 
