@@ -1,5 +1,6 @@
 #include "ParameterReadAccessor.h"
 
+#include "protocol/PacketBytes.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/deviceparamMinVersion.h"
 
@@ -13,11 +14,7 @@ bool isSupported(ParameterField field) {
 }  // namespace
 
 quint8 ParameterReadAccessor::byteAt(int offset) const {
-    const QByteArray& block = parameterBlock();
-    if (offset < 0 || offset >= block.size()) {
-        return 0;
-    }
-    return static_cast<quint8>(block.at(offset));
+    return PacketBytes::byteAt(parameterBlock(), offset);
 }
 
 bool ParameterReadAccessor::flag(ParameterField field, bool unsupportedDefault) const {
