@@ -43,7 +43,7 @@ QStringList FormDriver::informationLines(const FirmwareInformation& firmware, qu
         QStringLiteral("Firmware Split Version = %1 ").arg(splitType),
         QString(),
         QStringLiteral("UI Information"),
-        QStringLiteral("UI Current version = %1 ").arg(AppVersion::kSoftwareVersion),
+        QStringLiteral("UI Current version = %1 ").arg(QLatin1String(AppVersion::kSoftwareVersion)),
         QStringLiteral("UI minimum requirement = %1 ").arg(firmware.definedVersionString()),
         QString(),
         QStringLiteral("Build information "),

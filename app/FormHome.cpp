@@ -27,7 +27,7 @@ void FormHome::loadCaptionFont() {
     const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(kCaptionFontFile));
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty()) {
-        TLOG_WARNING(QStringLiteral("Cannot load the font %1").arg(kCaptionFontFile));
+        TLOG_WARNING(QStringLiteral("Cannot load the font %1").arg(QLatin1String(kCaptionFontFile)));
     } else {
         font.setFamily(families.first());
         font.setItalic(true);
