@@ -1,15 +1,14 @@
 #include "app/FormDriver.h"
 
-#include "ui_FormDriver.h"
-
 #include <QStringList>
 #include <QtGlobal>
 
-#include "app/AppVersion.h"
+#include "logging/LogMacros.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
-#include "logging/LogMacros.h"
 #include "protocol/FirmwareInformation.h"
+#include "app/AppVersion.h"
+#include "ui_FormDriver.h"
 
 namespace {
 constexpr int kUsbIdDigits = 4;

@@ -10,7 +10,8 @@ const QString kMarker = QStringLiteral("DID");
 constexpr int kHexBase = 16;
 
 QString wordText(quint32 word) {
-    return QStringLiteral("%1").arg(word, DeviceInfoData::kWordHexDigits, kHexBase, QLatin1Char('0'));
+    return QStringLiteral("%1").arg(word, DeviceInfoData::kWordHexDigits, kHexBase,
+                                    QLatin1Char('0'));
 }
 }  // namespace
 
