@@ -13,7 +13,8 @@
 
 namespace {
 constexpr int kReportIdBytes = 1;
-}
+constexpr qint64 kNanosecondsPerMillisecond = 1000000;
+}  // namespace
 
 DeviceEventDispatcher* DeviceEventDispatcher::instance() {
     static DeviceEventDispatcher* dispatcher = new DeviceEventDispatcher();
@@ -128,9 +129,26 @@ void DeviceEventDispatcher::queueCommand(DeviceCommand* command) {
         TLOG_WARNING(QStringLiteral("A null command was not queued."));
         return;
     }
+    const bool wasEmpty = m_queue.isEmpty();
     m_queue.append(command);
     if (m_state == Idle) {
         m_setNewState(Sending);
+    }
+    if (wasEmpty) {
+        sendAtOnceIfRested();
+    }
+}
+
+// A request that follows an answer would otherwise wait for the next tick: a whole
+// interval when the queue had gone idle (the timer restarts), or however late the tick
+// comes. It need not when nothing waits before it and the last command left at least one
+// interval ago.
+void DeviceEventDispatcher::sendAtOnceIfRested() {
+    const qint64 intervalNs = qint64(m_commandTimer.interval()) * kNanosecondsPerMillisecond;
+    if (m_lastSend.isValid() && !m_communicationStopped &&
+        m_lastSend.nsecsElapsed() >= intervalNs) {
+        processSingleCommand();
+        m_commandTimer.start();  // the next one leaves a whole interval after this one
     }
 }
 
@@ -314,6 +332,7 @@ void DeviceEventDispatcher::processSingleCommand() {
         return;
     }
     DeviceCommand* command = m_queue.takeFirst().data();
+    m_lastSend.start();
     sendToDevice(command->execute());
     if (command->parent() == nullptr) {
         command->deleteLater();

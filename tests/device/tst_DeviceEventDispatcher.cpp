@@ -109,6 +109,27 @@ private slots:
         QCOMPARE(owned.executions, 1);
     }
 
+    void commandIntoARestedQueueLeavesAtOnce() {
+        connectHid();
+        m_dispatcher->setQueueTimeInterval(20);
+        // Nothing has left yet: the first command waits for the first tick.
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        QCOMPARE(m_hid->writes.size(), 0);
+        QTRY_COMPARE(m_hid->writes.size(), 1);
+        QTRY_COMPARE(m_dispatcher->state(), 0);
+        // The last one left at least an interval ago.
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        QCOMPARE(m_hid->writes.size(), 2);
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        QCOMPARE(m_hid->writes.size(), 2);
+        QTRY_COMPARE(m_hid->writes.size(), 3);
+        QTRY_COMPARE(m_dispatcher->state(), 0);
+        // Less than an interval ago (the interval grew meanwhile): never closer.
+        m_dispatcher->setQueueTimeInterval(10000);
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        QCOMPARE(m_hid->writes.size(), 3);
+    }
+
     void packetIndexWrapsAfter255() {
         connectHid();
         for (int i = 0; i < 257; ++i) {
