@@ -38,7 +38,7 @@
 //   silenceAt, silenceFor     the board stops answering and streaming (-1: for ever)
 //   unplugAt, replugAfter     the board leaves the bus and comes back (-1: stays away)
 //   firmwareFailure           none, storeclear, headerset, headerecho, item, itemsilent,
-//                             notready, commit, noreturn
+//                             notready, commit, performlost, noreturn, unplugitem
 //   firmwareFailItem          entry number that the item failures hit
 //
 // Scenario files are INI files holding the same keys, optionally under [scenario].
@@ -52,7 +52,10 @@ struct SimScenario {
         ItemUnanswered,   // the item firmwareFailItem gets no answer
         NotReady,         // update-is-ready always answers "not ready"
         CommitRefused,    // update-perform is refused
+        PerformLost,      // update-perform commits, but the board restarts before answering
         NoReturn,         // after the commit the board never comes back
+        UnplugAtItem,     // the board leaves the bus when item firmwareFailItem arrives and
+                          // comes back after replugAfter
     };
 
     // One scripted contact change.
