@@ -10,12 +10,12 @@
 
 #include <utility>
 
-#include "app/UserPrompt.h"
+#include "logging/LogMacros.h"
 #include "device/ConnectionWatcher.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
-#include "logging/LogMacros.h"
 #include "protocol/FirmwareInformation.h"
+#include "app/UserPrompt.h"
 
 namespace {
 const char* const kNoSoftResetKey = "Calibration/NoSoftReset";

@@ -157,8 +157,8 @@ void LogReplayer::readNextEntry() {
     m_pendingLine.clear();
     QString line;
     while (readLine(&line)) {
-        if (line.size() <= kStampClose || line.at(kStampOpen) != QChar('{') ||
-            line.at(kStampClose) != QChar('}')) {
+        if (line.size() <= kStampClose || line.at(kStampOpen) != QLatin1Char('{') ||
+            line.at(kStampClose) != QLatin1Char('}')) {
             continue;
         }
         bool ok = false;

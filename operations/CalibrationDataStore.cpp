@@ -2,12 +2,12 @@
 
 #include <QSettings>
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
-#include "operations/CurrentParametersSource.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/CurrentParametersSource.h"
 
 namespace {
 constexpr int kUnrotatedMode = 1;

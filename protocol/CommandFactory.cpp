@@ -1,13 +1,13 @@
 #include "CommandFactory.h"
 
+#include "logging/LogMacros.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/CommandSetFilterAB.h"
 #include "protocol/CommandSetTrackerParams.h"
 #include "protocol/CommandSetZoneFilter.h"
-#include "protocol/commandsetfirmareupdate.h"
 #include "protocol/Opcodes.h"
 #include "protocol/SimpleCommand.h"
-#include "logging/LogMacros.h"
+#include "protocol/commandsetfirmareupdate.h"
 
 namespace {
 constexpr int kResponseCodeOffset = 1;

@@ -67,7 +67,7 @@ void ResponseDelegateUntrackedFinger::setFeedbackTimeout(int milliseconds) {
 void ResponseDelegateUntrackedFinger::addData(QByteArray data) {
     if (responseCodeOf(data) != ResponseCode::UntrackedFinger) {
         TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
-                          .arg(QChar(PacketBytes::byteAt(data, kResponseCodeIndex))));
+                          .arg(QLatin1Char(char(PacketBytes::byteAt(data, kResponseCodeIndex)))));
     }
     DeviceResponseDelegate::addData(data);
 }
