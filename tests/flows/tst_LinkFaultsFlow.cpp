@@ -3,14 +3,14 @@
 #include <functional>
 #include <memory>
 
-#include "FakeHidApi.h"
-#include "LogSpy.h"
 #include "device/ConnectionWatcher.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/CommandSetFilterAB.h"
 #include "protocol/CommandSetTrackerParams.h"
 #include "protocol/ResponseDelegateFilterAB.h"
 #include "tests/support/SimRig.h"
+#include "FakeHidApi.h"
+#include "LogSpy.h"
 
 namespace {
 constexpr int kHeartbeatMs = 10;
