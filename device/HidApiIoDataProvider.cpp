@@ -183,9 +183,7 @@ QList<QByteArray> HidApiIoDataProvider::getData() {
 // invalidated it over a suspend), even while the device is still listed. It is closed
 // and the device counts as lost, so the scans reopen it as after an unplug.
 void HidApiIoDataProvider::dropFailedHandle() {
-    TLOG_WARNING(
-        QStringLiteral("Read error on the open device, closing it until it is "
-                       "found again."));
+    TLOG_WARNING(QStringLiteral("Read error on the open device, closing it until it is found."));
     m_lost = true;
     m_scansSinceLoss = 0;
     close();

@@ -20,9 +20,9 @@
 // enumerates HID devices. The first scan that misses the open device closes it and
 // emits deviceUnplugged() once; a read error (-1) does the same even while the device
 // is still listed, since the handle stays broken. When the device has been seen again
-// on five scans it is reopened and devicePlugged() is emitted. While the interval is the fast one
-// (250 ms) and the device stays away, deviceFirstConnection() is emitted every fifth missed scan so
-// the dispatcher can look for the device under any known VID/PID.
+// on five scans it is reopened and devicePlugged() is emitted. While the interval is the
+// fast one (250 ms) and the device stays away, deviceFirstConnection() is emitted every
+// fifth missed scan so the dispatcher can look for the device under any known VID/PID.
 class HidApiIoDataProvider : public DeviceIoDataProvider {
     Q_OBJECT
 public:

@@ -14,6 +14,11 @@ class commandsetfirmareupdate;
 // it after sending.
 class CommandFactory {
 public:
+    // Bytes of a whole report as a delegate holds it (a 61-byte report without its id).
+    static constexpr int kReportBlockSize = 60;
+    // True for a whole report of the given response code, as the controller sends it.
+    static bool isControllerBlock(const QByteArray& block, int responseCode);
+
     static SimpleCommand* softReset();
     static SimpleCommand* getVersion();
     static SimpleCommand* getCopyright();
@@ -44,11 +49,6 @@ public:
     // Opcode 35: the tracker set from `previous` (a received "TrackerParams" report).
     // Null (with a warning) unless previous is a whole tracker report (code 37, 60 bytes).
     static CommandSetTrackerParams* setTrackerParams(const QByteArray& previous);
-
-    // Bytes of a whole report as a delegate holds it (a 61-byte report without its id).
-    static constexpr int kReportBlockSize = 60;
-    // True for a whole report of the given response code, as the controller sends it.
-    static bool isControllerBlock(const QByteArray& block, int responseCode);
     // Opcodes 31 (A) and 32 (B): the coefficient count, then the coefficients (at most 57).
     static CommandSetZoneFilter* setZoneFilterA(const QByteArray& values);
     static CommandSetZoneFilter* setZoneFilterB(const QByteArray& values);
