@@ -8,14 +8,17 @@
 
 #include <memory>
 
+#include "device/ConnectionWatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/PomelarKind.h"
 #include "protocol/SimpleCommand.h"
 #include "operations/SetOperations.h"
+#include "firmware/FormFirmwareUpdate.h"
 #include "output/FormOutput.h"
 #include "troubleshoot/FormTroubleshoot.h"
 #include "troubleshoot/formdisplayCurrentData.h"
 #include "app/MainBreadcrumbedWindow.h"
+#include "app/MiscFiles.h"
 #include "resources/AppResources.h"
 #include "RecordingPrompt.h"
 #include "SimulatedDevice.h"
@@ -144,6 +147,34 @@ private slots:
         // "Info" leads on to the driver page.
         click("buttonDriver");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::DriverPage));
+    }
+
+    // The troubleshooting page's "Firmware Update" opens the upload dialog over the main
+    // window; its file chooser goes through the tool's prompt; the connection watcher
+    // rests while the dialog is open.
+    void firmwareUpdateButtonOpensTheUploadDialog() {
+        click("breadcrumbStyledContainer");
+        click("buttonTroubleshooting");
+        m_prompt.fileQuestions.clear();
+        m_prompt.chosenFile.clear();
+        click("buttonFirmwareUpdate");
+        FormFirmwareUpdate* dialog = m_window->miscFiles()->firmwareUpdateDialog();
+        QVERIFY(dialog != nullptr);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QVERIFY(!m_window->connectionWatcher()->isRunning());
+        auto* choose = dialog->findChild<QPushButton*>(QStringLiteral("Clear"));
+        QTRY_VERIFY(choose->isEnabled());
+        choose->click();
+        QCOMPARE(m_prompt.fileQuestions.size(), 1);
+        QCOMPARE(m_prompt.fileQuestions.first().caption, QStringLiteral("Open File"));
+        QCOMPARE(m_prompt.fileQuestions.first().filter,
+                 QStringLiteral("Firmware Update Files (*.ovu *.OVU)"));
+        QSignalSpy closed(dialog, &FormFirmwareUpdate::signalFormClosed);
+        dialog->close();
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(m_window->connectionWatcher()->isRunning());
+        QTRY_VERIFY(m_window->miscFiles()->firmwareUpdateDialog() == nullptr);
     }
 
     void ctrlAltQOpensTheFlagWindow() {
