@@ -18,19 +18,14 @@ const char kCriticalLockingDistanceKey[] = "FilterValue/criticalLockingDistanceV
 }  // namespace
 
 ResponseDelegateFilterAB::ResponseDelegateFilterAB(QObject* parent)
-    : DeviceResponseDelegate(parent) {}
+    : FloatSetResponseDelegate(ResponseCode::FilterAB, parent) {}
 
 QString ResponseDelegateFilterAB::name() const {
     return QStringLiteral("FilterAB");
 }
 
-bool ResponseDelegateFilterAB::isUnderstood(QByteArray data) {
-    return responseCodeOf(data) == ResponseCode::FilterAB;
-}
-
 void ResponseDelegateFilterAB::execute() {
-    emit valuesChanged();
-    emit valuesChanged(QByteArray(m_data));
+    FloatSetResponseDelegate::execute();
     setDefaultParameters();
 }
 
