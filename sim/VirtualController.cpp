@@ -142,6 +142,12 @@ void VirtualController::setUpTimers() {
     connect(&m_scriptTimer, &QTimer::timeout, this, &VirtualController::playScript);
     connect(&m_commitTimer, &QTimer::timeout, this, &VirtualController::finishCommit);
     connect(&m_returnTimer, &QTimer::timeout, this, &VirtualController::powerUp);
+    // A malformed report leaves like any other, only while the board talks at all.
+    connect(&m_malformed, &SimMalformedReports::report, this, [this](const QByteArray& report) {
+        if (m_onBus && !m_silent) {
+            emit reportSent(report);
+        }
+    });
     connect(&m_silenceTimer, &QTimer::timeout, this, [this]() {
         const bool starting = !m_silent;
         setSilent(starting);
@@ -187,6 +193,7 @@ void VirtualController::setScenario(const SimScenario& scenario) {
     m_clock.start();
     powerUp();
     armScenarioEvents();
+    m_malformed.start(scenario);
 }
 
 VirtualController::Settings VirtualController::factorySettings() const {
