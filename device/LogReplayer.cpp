@@ -55,17 +55,36 @@ bool LogReplayer::deviceConnect(const QString& path, int, int) {
         TLOG_WARNING(QStringLiteral("Replay log %1 cannot be read.").arg(path));
         return false;
     }
-    m_stream.setDevice(&m_file);
+    return startReplay(&m_file);
+}
+
+bool LogReplayer::replay(QIODevice* log) {
+    close();
+    m_info.reset();
+    if (log == nullptr || !log->isReadable()) {
+        return false;
+    }
+    return startReplay(log);
+}
+
+bool LogReplayer::startReplay(QIODevice* log) {
+    m_log = log;
+    m_stream.setDevice(log);
     m_stream.resetStatus();
     m_clock.start();
     return m_stream.status() == QTextStream::Ok;
 }
 
+void LogReplayer::closeLog() {
+    m_stream.setDevice(nullptr);
+    m_file.close();
+    m_log = nullptr;
+}
+
 bool LogReplayer::close() {
     m_completed = false;
     m_clock.invalidate();
-    m_stream.setDevice(nullptr);
-    m_file.close();
+    closeLog();
     resetEntries();
     return true;
 }
@@ -84,7 +103,7 @@ qint64 LogReplayer::replayElapsedMs() const {
 }
 
 QList<QByteArray> LogReplayer::getData() {
-    if (!m_file.isOpen()) {
+    if (m_log == nullptr) {
         return {};
     }
     if (m_entryKind == EntryKind::None) {
@@ -180,8 +199,7 @@ void LogReplayer::decodeData() {
 void LogReplayer::finish() {
     m_completed = true;
     m_clock.invalidate();
-    m_stream.setDevice(nullptr);
-    m_file.close();
+    closeLog();
 }
 
 void LogReplayer::resetEntries() {

@@ -37,6 +37,9 @@ public:
     // Opens the log named path (vid and pid are ignored) and starts the replay clock.
     // False when the file does not exist or cannot be read.
     bool deviceConnect(const QString& path, int vid, int pid) override;
+    // Replays a log that is already open for reading (the replayer does not own it and
+    // only lets go of it when done). False when it is null or not readable.
+    bool replay(QIODevice* log);
     // Clears the completed flag, stops the clock and closes the log. Always true.
     bool close() override;
     bool reconnect() override;
@@ -61,6 +64,8 @@ protected:
 private:
     enum class EntryKind { None, Data, Other };
 
+    bool startReplay(QIODevice* log);
+    void closeLog();
     void readNextEntry();
     void classifyEntry();
     void decodeData();
@@ -68,6 +73,8 @@ private:
     void resetEntries();
 
     QFile m_file;
+    // The log being replayed: m_file, or a device given to replay(); null when none.
+    QIODevice* m_log = nullptr;
     QTextStream m_stream;
     QString m_fileName;
     QElapsedTimer m_clock;

@@ -1,10 +1,9 @@
 #include "FuzzTargets.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
-#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdlib>
@@ -187,18 +186,12 @@ int FuzzTargets::receivePath(const uint8_t* data, size_t size) {
 
 int FuzzTargets::replayLog(const uint8_t* data, size_t size) {
     prepare();
-    static QTemporaryDir* folder = new QTemporaryDir;
-    const QString path = folder->filePath(QStringLiteral("replay.log"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::abort();
-    }
-    file.write(reinterpret_cast<const char*>(data), qint64(size));
-    file.close();
-
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), int(size));
+    QBuffer log(&bytes);
+    log.open(QIODevice::ReadOnly | QIODevice::Text);
     ImpatientReplayer replayer;
-    if (!replayer.deviceConnect(path, 0, 0)) {
-        return 0;
+    if (!replayer.replay(&log)) {
+        std::abort();
     }
     // Every poll takes one stamped line or finds the end, so the log must be done
     // within a poll per byte and a few more; a replay that is not has hung.

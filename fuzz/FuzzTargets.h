@@ -28,7 +28,7 @@ public:
     // length, then that many bytes), which go through the HID provider's drain and the
     // dispatcher's cutting and routing into every delegate our controller kind registers.
     static int receivePath(const uint8_t* data, size_t size);
-    // A replay log: the input is the log file the replayer plays to its end.
+    // A replay log: the input is the log the replayer plays to its end.
     static int replayLog(const uint8_t* data, size_t size);
     // The device-information text form ("DID" line).
     static int deviceInfoText(const uint8_t* data, size_t size);

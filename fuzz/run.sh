@@ -26,7 +26,7 @@ fi
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
 export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_CXX_COMPILER=clang++ \
     -DTAVIREL_FUZZ=ON -DTAVIREL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]/#/fuzz_}" -- -j"$(nproc)" >/dev/null
 
