@@ -125,8 +125,9 @@ bool sameWords(const DeviceInfoData& a, const DeviceInfoData& b) {
 }  // namespace
 
 const std::vector<FuzzTargets::Target>& FuzzTargets::all() {
-    // A new reader of outside data gets its line here and in fuzz/CMakeLists.txt, and a
-    // folder of sample inputs in fuzz/corpus/. The firmware update-file reader joins
+    // A new reader of outside data gets its line here, its name in the target list of
+    // fuzz/CMakeLists.txt (which fuzz/run.sh reads) and a folder of sample inputs in
+    // fuzz/corpus/<name>. The firmware update-file reader joins
     // as {"updateFile", &FuzzTargets::updateFile} once it exists.
     static const std::vector<Target> targets{
         {"receivePath", &FuzzTargets::receivePath},

@@ -15,7 +15,8 @@ seconds="${1:-60}"
 [ $# -gt 0 ] && shift
 runs="${TAVIREL_FUZZ_RUNS:-10000000}"
 goal=10000000
-all_targets=(receivePath replayLog deviceInfoText)
+# The targets are those fuzz/CMakeLists.txt builds.
+read -r -a all_targets <<<"$(sed -n 's/^ *foreach(target \(.*\))$/\1/p' "$root/fuzz/CMakeLists.txt")"
 targets=("${all_targets[@]}")
 if [ $# -gt 0 ]; then
     targets=("$@")
