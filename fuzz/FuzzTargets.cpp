@@ -189,7 +189,7 @@ int FuzzTargets::replayLog(const uint8_t* data, size_t size) {
     prepare();
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), int(size));
     QBuffer log(&bytes);
-    log.open(QIODevice::ReadOnly | QIODevice::Text);
+    log.open(QIODevice::ReadOnly);
     ImpatientReplayer replayer;
     if (!replayer.replay(&log)) {
         std::abort();

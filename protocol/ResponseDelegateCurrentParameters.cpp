@@ -6,11 +6,10 @@
 #include "protocol/CurrentParametersLayout.h"
 #include "protocol/Opcodes.h"
 #include "protocol/ParameterVersion.h"
+#include "protocol/SettingsKeys.h"
 #include "protocol/SoftResetNotice.h"
 
-namespace {
-const QString kNoTouchWindowKey = QStringLiteral("General/NoTouchWindow");
-}
+namespace {}
 
 ResponseDelegateCurrentParameters::ResponseDelegateCurrentParameters(QObject* parent)
     : DeviceResponseDelegate(parent) {
@@ -25,7 +24,21 @@ bool ResponseDelegateCurrentParameters::isUnderstood(QByteArray data) {
     return responseCodeOf(data) == ResponseCode::CurrentParameters;
 }
 
+void ResponseDelegateCurrentParameters::addData(QByteArray data) {
+    m_lastPacketIgnored = data.size() < CurrentParametersLayout::kBlockSize;
+    if (m_lastPacketIgnored) {
+        TLOG_WARNING(QStringLiteral("Ignoring a parameter packet of %1 bytes, a block has %2.")
+                         .arg(data.size())
+                         .arg(CurrentParametersLayout::kBlockSize));
+        return;
+    }
+    DeviceResponseDelegate::addData(data);
+}
+
 void ResponseDelegateCurrentParameters::execute() {
+    if (m_lastPacketIgnored) {
+        return;
+    }
     if (!m_started) {
         onFirstAnswer();
     }
@@ -44,20 +57,13 @@ void ResponseDelegateCurrentParameters::execute() {
 
 void ResponseDelegateCurrentParameters::onFirstAnswer() {
     m_started = true;
-    if (m_data.size() > CurrentParametersLayout::kParamVersion.offset) {
-        ParameterVersion::remember(static_cast<quint8>(ParamVersion()));
-    } else {
-        TLOG_WARNING(QStringLiteral("First answer of %1 bytes carries no parameter version, "
-                                    "keeping version %2.")
-                         .arg(m_data.size())
-                         .arg(ParameterVersion::remembered()));
-    }
+    ParameterVersion::remember(static_cast<quint8>(ParamVersion()));
     m_notice = SoftResetNotice::create(this);
     emit signalBoardStarted();
 }
 
 bool ResponseDelegateCurrentParameters::isNoTouchWindowSet() {
-    return QSettings().value(kNoTouchWindowKey, false).toBool();
+    return QSettings().value(SettingsKeys::General::kNoTouchWindow, false).toBool();
 }
 
 void ResponseDelegateCurrentParameters::softResetInvoker() {
