@@ -11,12 +11,12 @@
 #include <limits>
 #include <memory>
 
+#include "logging/SillyLogger.h"
 #include "device/DeviceBridge.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceInfoData.h"
 #include "device/HidApiIoDataProvider.h"
 #include "device/LogReplayer.h"
-#include "logging/SillyLogger.h"
 #include "protocol/PomelarKind.h"
 
 namespace {

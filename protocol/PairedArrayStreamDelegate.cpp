@@ -19,7 +19,8 @@ void PairedArrayStreamDelegate::addData(QByteArray data) {
     } else if (code == m_codeB) {
         m_arrayB = true;
     } else {
-        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1").arg(QLatin1Char(char(code))));
+        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
+                          .arg(QLatin1Char(char(code))));
     }
     noteReport(data);
     m_trimmed = PacketBytes::cullandtrim(data);
