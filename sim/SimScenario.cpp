@@ -210,6 +210,9 @@ const QHash<QString, Setter>& setters() {
         {QStringLiteral("readErrorAt"), integer(&S::readErrorAtMs, -1, kLongestTimeMs)},
         {QStringLiteral("firmwareFailure"), setFirmwareFailure},
         {QStringLiteral("firmwareFailItem"), integer(&S::firmwareFailItem, 0, 0xFFFF)},
+        {QStringLiteral("malformedAt"), integer(&S::malformedAtMs, -1, kLongestTimeMs)},
+        {QStringLiteral("malformedFor"), integer(&S::malformedForMs, -1, kLongestTimeMs)},
+        {QStringLiteral("malformedEvery"), integer(&S::malformedEveryMs, 1, kLongestTimeMs)},
     };
     return table;
 }

@@ -43,6 +43,10 @@
 //   firmwareFailure           none, storeclear, headerset, headerecho, item, itemsilent,
 //                             notready, commit, performlost, noreturn, unplugitem
 //   firmwareFailItem          entry number that the item failures hit
+//   malformedAt, malformedFor, malformedEvery
+//                             from malformedAt for malformedFor ms (-1: for ever) the
+//                             board slips a malformed report between its real ones every
+//                             malformedEvery ms (see SimMalformedReports); -1: never
 //
 // Scenario files are INI files holding the same keys, optionally under [scenario].
 struct SimScenario {
@@ -110,6 +114,10 @@ struct SimScenario {
 
     FirmwareFailure firmwareFailure = FirmwareFailure::None;
     int firmwareFailItem = 0;
+
+    int malformedAtMs = -1;
+    int malformedForMs = -1;
+    int malformedEveryMs = 5;
 
     // Sets one knob from its text form. On a bad key or value: logs a warning, leaves
     // the scenario unchanged, returns false and describes the problem in *error.

@@ -84,6 +84,7 @@ private slots:
             {"touch without time", "touches", ":10:10"},
             {"touch lift misspelt", "touches", "100:down"},
             {"unknown failure", "firmwareFailure", "explode"},
+            {"malformed reports every 0 ms", "malformedEvery", "0"},
         };
         for (const auto& row : rows) {
             QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
