@@ -14,16 +14,19 @@
 #include "logging/LogMacros.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/SimpleCommand.h"
-
-namespace {
-void queueParameterRead() {
-    DeviceEventDispatcher::instance()->queueCommand(CommandFactory::getParams());
-}
-}  // namespace
+#include "troubleshoot/formdisplayCurrentData.h"
 
 FormSoftReset::FormSoftReset(QWidget* parent)
-    : QWidget(parent), m_ui(new Ui::FormSoftReset), m_pollAction(queueParameterRead) {
+    : FormSoftReset(DeviceEventDispatcher::instance(), parent) {}
+
+FormSoftReset::FormSoftReset(DeviceEventDispatcher* dispatcher, QWidget* parent)
+    : QWidget(parent), m_ui(new Ui::FormSoftReset), m_dispatcher(dispatcher) {
     TTRACE_OBJECT();
+    m_pollAction = [this] {
+        if (m_dispatcher) {
+            m_dispatcher->queueCommand(CommandFactory::getParams());
+        }
+    };
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -113,7 +116,14 @@ void FormSoftReset::reportFault() {
     UserPrompt::current().ask(question, nullptr);
 }
 
+// The notice covers the screen and stays on top, so the display must stay on top too.
 void FormSoftReset::showCurrentDataWindow() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the current-data window"));
+    if (!m_currentData) {
+        m_currentData = new formdisplayCurrentData(m_dispatcher, this);
+        m_currentData->setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
+    m_currentData->show();
+    m_currentData->raise();
+    m_currentData->activateWindow();
 }
