@@ -171,6 +171,20 @@ bool setFirmwareFailure(SimScenario& s, const QString& v) {
     return false;
 }
 
+bool setIgnoredOpcodes(SimScenario& s, const QString& v) {
+    static const QRegularExpression separators(QStringLiteral("[\\s;+]+"));
+    QList<int> opcodes;
+    for (const QString& item : v.split(separators, Qt::SkipEmptyParts)) {
+        quint64 opcode = 0;
+        if (!parseUnsigned(item, std::numeric_limits<quint8>::max(), &opcode)) {
+            return false;
+        }
+        opcodes << int(opcode);
+    }
+    s.ignoredOpcodes = opcodes;
+    return true;
+}
+
 const QHash<QString, Setter>& setters() {
     using S = SimScenario;
     static const QHash<QString, Setter> table{
@@ -209,6 +223,7 @@ const QHash<QString, Setter>& setters() {
         {QStringLiteral("replugAfter"), integer(&S::replugAfterMs, -1, kLongestTimeMs)},
         {QStringLiteral("firmwareFailure"), setFirmwareFailure},
         {QStringLiteral("firmwareFailItem"), integer(&S::firmwareFailItem, 0, 0xFFFF)},
+        {QStringLiteral("ignore"), setIgnoredOpcodes},
     };
     return table;
 }

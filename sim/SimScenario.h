@@ -40,6 +40,9 @@
 //   firmwareFailure           none, storeclear, headerset, headerecho, item, itemsilent,
 //                             notready, commit, noreturn
 //   firmwareFailItem          entry number that the item failures hit
+//   ignore                    request opcodes the board takes but ignores (no effect, no
+//                             answer), decimal or 0x-hex, separated by blanks, ';' or '+';
+//                             e.g. ignore=23 never answers the firmware-header request
 //
 // Scenario files are INI files holding the same keys, optionally under [scenario].
 struct SimScenario {
@@ -103,6 +106,9 @@ struct SimScenario {
 
     FirmwareFailure firmwareFailure = FirmwareFailure::None;
     int firmwareFailItem = 0;
+
+    // Requests of these opcodes are taken and ignored.
+    QList<int> ignoredOpcodes;
 
     // Sets one knob from its text form. On a bad key or value: logs a warning, leaves
     // the scenario unchanged, returns false and describes the problem in *error.
