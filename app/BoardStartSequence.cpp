@@ -2,23 +2,19 @@
 
 #include <QSettings>
 
-#include "app/MainBreadcrumbedWindow.h"
-#include "app/MiscFiles.h"
+#include "logging/LogMacros.h"
 #include "device/ConnectionWatcher.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
-#include "firmware/CompareFirmwareVersions.h"
-#include "firmware/FirmwareSplitType.h"
-#include "logging/LogMacros.h"
-#include "operations/SetOperations.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/SettingsKeys.h"
 #include "protocol/SimpleCommand.h"
-
-namespace {
-const char* const kFirstConfigurationKey = "FilterValue/FirstConfiguration";
-const char* const kMinUiRepoFlagKey = "VersionValue/minUiRepoFlag";
-}  // namespace
+#include "operations/SetOperations.h"
+#include "firmware/CompareFirmwareVersions.h"
+#include "firmware/FirmwareSplitType.h"
+#include "app/MainBreadcrumbedWindow.h"
+#include "app/MiscFiles.h"
 
 BoardStartSequence::BoardStartSequence(MainBreadcrumbedWindow* window,
                                        DeviceEventDispatcher* dispatcher, SetOperations* operations,
@@ -68,7 +64,7 @@ void BoardStartSequence::requestFirstParameters() {
     if (liveDevice) {
         queueParametersRequest();
     }
-    if (QSettings().value(QString::fromLatin1(kFirstConfigurationKey), false).toBool()) {
+    if (QSettings().value(SettingsKeys::FilterValue::kFirstConfiguration, false).toBool()) {
         if (liveDevice) {
             queueParametersRequest();
         }
@@ -232,7 +228,7 @@ void BoardStartSequence::boardStartOperations() {
     startFirmwareVersionCheck();
     m_window->initializeCommsSubsystem();
 
-    if (!QSettings().value(QString::fromLatin1(kMinUiRepoFlagKey), true).toBool()) {
+    if (!QSettings().value(SettingsKeys::VersionValue::kMinUiRepoFlag, true).toBool()) {
         queueParametersRequest();
         connectVersionQueryToFirstRunWizard();
     } else {

@@ -1,7 +1,5 @@
 #include "app/FormSoftReset.h"
 
-#include "ui_FormSoftReset.h"
-
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QShortcut>
@@ -9,12 +7,13 @@
 
 #include <utility>
 
-#include "app/UserPrompt.h"
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/SimpleCommand.h"
 #include "troubleshoot/formdisplayCurrentData.h"
+#include "app/UserPrompt.h"
+#include "ui_FormSoftReset.h"
 
 FormSoftReset::FormSoftReset(QWidget* parent)
     : FormSoftReset(DeviceEventDispatcher::instance(), parent) {}

@@ -1,7 +1,5 @@
 #include "app/MainBreadcrumbedWindow.h"
 
-#include "ui_MainBreadcrumbedWindow.h"
-
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -11,6 +9,16 @@
 #include <QShortcut>
 #include <QUrl>
 
+#include "logging/LogMacros.h"
+#include "device/ConnectionWatcher.h"
+#include "device/DeviceEventDispatcher.h"
+#include "device/DeviceIoDataProvider.h"
+#include "protocol/CommandFactory.h"
+#include "protocol/SimpleCommand.h"
+#include "operations/SetOperations.h"
+#include "output/FormOutput.h"
+#include "troubleshoot/FormTroubleshoot.h"
+#include "troubleshoot/formdisplayCurrentData.h"
 #include "app/AppVersion.h"
 #include "app/BoardStartSequence.h"
 #include "app/BreadcrumbNavigation.h"
@@ -19,16 +27,7 @@
 #include "app/MiscFiles.h"
 #include "app/ProductTestWiring.h"
 #include "app/UserPrompt.h"
-#include "device/ConnectionWatcher.h"
-#include "device/DeviceEventDispatcher.h"
-#include "device/DeviceIoDataProvider.h"
-#include "logging/LogMacros.h"
-#include "operations/SetOperations.h"
-#include "output/FormOutput.h"
-#include "protocol/CommandFactory.h"
-#include "protocol/SimpleCommand.h"
-#include "troubleshoot/FormTroubleshoot.h"
-#include "troubleshoot/formdisplayCurrentData.h"
+#include "ui_MainBreadcrumbedWindow.h"
 
 namespace {
 const char* const kWindowStyleSheet = ":/new/WindowStyles/styles/MainWindow.qss";

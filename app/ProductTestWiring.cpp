@@ -2,20 +2,17 @@
 
 #include <QSettings>
 
+#include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
+#include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/SettingsKeys.h"
+#include "operations/SetOperations.h"
 #include "app/MainBreadcrumbedWindow.h"
 #include "app/MiscFiles.h"
-#include "device/DeviceEventDispatcher.h"
-#include "logging/LogMacros.h"
-#include "operations/SetOperations.h"
-#include "protocol/ResponseDelegateCurrentParameters.h"
 
 namespace {
-const char* const kProductTestKey = "General/ProductTest";
-const char* const kDisableMonEdgeKey = "General/DisableMonEdge";
-const char* const kBrokenWireKey = "GraphView/BrokenWire";
-
 bool isMonitorEdgeDisabled() {
-    return QSettings().value(QString::fromLatin1(kDisableMonEdgeKey), false).toBool();
+    return QSettings().value(SettingsKeys::General::kDisableMonEdge, false).toBool();
 }
 }  // namespace
 
@@ -29,14 +26,14 @@ ProductTestWiring::ProductTestWiring(MainBreadcrumbedWindow* window,
       m_miscFiles(miscFiles) {}
 
 bool ProductTestWiring::isActive() {
-    return QSettings().value(QString::fromLatin1(kProductTestKey), false).toBool();
+    return QSettings().value(SettingsKeys::General::kProductTest, false).toBool();
 }
 
 void ProductTestWiring::connectAll() {
     if (!m_connections.isEmpty()) {
         return;
     }
-    QSettings().setValue(QString::fromLatin1(kBrokenWireKey), true);
+    QSettings().setValue(SettingsKeys::GraphView::kBrokenWire, true);
     auto* delegate = m_dispatcher
                          ? qobject_cast<ResponseDelegateCurrentParameters*>(
                                m_dispatcher->responseDelegate(QStringLiteral("CurrentParameters")))
@@ -71,7 +68,7 @@ void ProductTestWiring::onReconnected() {
         return;
     }
     m_reconnectPending = false;
-    QSettings().setValue(QString::fromLatin1(kBrokenWireKey), true);
+    QSettings().setValue(SettingsKeys::GraphView::kBrokenWire, true);
     if (!m_reconnectTrigger) {
         m_reconnectTrigger =
             connect(m_operations, &SetOperations::signal_finishedUnsettingParameters, this,

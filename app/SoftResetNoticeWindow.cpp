@@ -1,8 +1,8 @@
 #include "app/SoftResetNoticeWindow.h"
 
-#include "app/FormSoftReset.h"
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
+#include "app/FormSoftReset.h"
 
 SoftResetNoticeWindow::SoftResetNoticeWindow(QObject* parent, DeviceEventDispatcher* dispatcher)
     : SoftResetNotice(parent),

@@ -6,13 +6,13 @@
 
 #include <initializer_list>
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
-#include "operations/CalibrationDataStore.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/CalibrationDataStore.h"
 
 namespace {
 const QString kDisableMonEdgeKey = QStringLiteral("General/DisableMonEdge");

@@ -11,18 +11,18 @@
 
 #include <memory>
 
-#include "../device/LogSpy.h"
-#include "RecordingPrompt.h"
+#include "device/ConnectionWatcher.h"
+#include "protocol/FirmwareInformation.h"
+#include "output/FormOutput.h"
+#include "troubleshoot/formdisplayCurrentData.h"
 #include "app/BoardStartSequence.h"
 #include "app/FormSoftReset.h"
 #include "app/MainBreadcrumbedWindow.h"
 #include "app/SoftResetNoticeWindow.h"
-#include "device/ConnectionWatcher.h"
-#include "output/FormOutput.h"
-#include "protocol/FirmwareInformation.h"
 #include "resources/AppResources.h"
 #include "tests/support/SimRig.h"
-#include "troubleshoot/formdisplayCurrentData.h"
+#include "../device/LogSpy.h"
+#include "RecordingPrompt.h"
 
 namespace {
 // Current-parameters block as the board keeps it: byte 8 output encoding, byte 9 bit 0x01

@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "logging/SillyLogger.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/StartupOptions.h"
-#include "logging/SillyLogger.h"
 
 // The command line as a technician types it, and what the tool makes of it: which log
 // file starts with which filter, replay or live mode, and the stored settings value.
