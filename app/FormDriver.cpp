@@ -1,15 +1,14 @@
 #include "app/FormDriver.h"
 
-#include "ui_FormDriver.h"
-
 #include <QStringList>
 #include <QtGlobal>
 
-#include "app/AppVersion.h"
+#include "logging/LogMacros.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
-#include "logging/LogMacros.h"
 #include "protocol/FirmwareInformation.h"
+#include "app/AppVersion.h"
+#include "ui_FormDriver.h"
 
 namespace {
 constexpr int kUsbIdDigits = 4;
@@ -43,7 +42,7 @@ QStringList FormDriver::informationLines(const FirmwareInformation& firmware, qu
         QStringLiteral("Firmware Split Version = %1 ").arg(splitType),
         QString(),
         QStringLiteral("UI Information"),
-        QStringLiteral("UI Current version = %1 ").arg(AppVersion::kSoftwareVersion),
+        QStringLiteral("UI Current version = %1 ").arg(QLatin1String(AppVersion::kSoftwareVersion)),
         QStringLiteral("UI minimum requirement = %1 ").arg(firmware.definedVersionString()),
         QString(),
         QStringLiteral("Build information "),

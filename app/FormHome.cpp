@@ -1,11 +1,10 @@
 #include "app/FormHome.h"
 
-#include "ui_FormHome.h"
-
 #include <QFontDatabase>
 #include <QStringList>
 
 #include "logging/LogMacros.h"
+#include "ui_FormHome.h"
 
 namespace {
 constexpr int kCaptionPixelSize = 30;
@@ -27,7 +26,8 @@ void FormHome::loadCaptionFont() {
     const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(kCaptionFontFile));
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty()) {
-        TLOG_WARNING(QStringLiteral("Cannot load the font %1").arg(kCaptionFontFile));
+        TLOG_WARNING(
+            QStringLiteral("Cannot load the font %1").arg(QLatin1String(kCaptionFontFile)));
     } else {
         font.setFamily(families.first());
         font.setItalic(true);

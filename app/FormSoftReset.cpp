@@ -1,7 +1,5 @@
 #include "app/FormSoftReset.h"
 
-#include "ui_FormSoftReset.h"
-
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QShortcut>
@@ -9,11 +7,12 @@
 
 #include <utility>
 
-#include "app/UserPrompt.h"
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/SimpleCommand.h"
+#include "app/UserPrompt.h"
+#include "ui_FormSoftReset.h"
 
 namespace {
 void queueParameterRead() {

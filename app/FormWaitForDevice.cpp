@@ -1,17 +1,17 @@
 #include "app/FormWaitForDevice.h"
 
-#include "ui_FormWaitForDevice.h"
-
 #include <cstdlib>
 #include <utility>
+
+#include "ui_FormWaitForDevice.h"
 
 namespace {
 // The start-up wait is part of the program's entry point and logs as such.
 const char* const kMainSignature = "int __cdecl main(int,char *[])";
 }  // namespace
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
 
 FormWaitForDevice::FormWaitForDevice(QWidget* parent)
     : QDialog(parent), m_ui(new Ui::FormWaitForDevice), m_cancelAction([] { std::exit(0); }) {

@@ -1,7 +1,5 @@
 #include "app/MainBreadcrumbedWindow.h"
 
-#include "ui_MainBreadcrumbedWindow.h"
-
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -14,23 +12,24 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "logging/LogMacros.h"
+#include "device/ConnectionWatcher.h"
+#include "device/DeviceEventDispatcher.h"
+#include "device/DeviceIoDataProvider.h"
+#include "protocol/CommandFactory.h"
+#include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/SimpleCommand.h"
+#include "operations/SetOperations.h"
+#include "firmware/CompareFirmwareVersions.h"
+#include "output/FormOutput.h"
+#include "troubleshoot/FormTroubleshoot.h"
+#include "troubleshoot/formdisplayCurrentData.h"
 #include "app/AppVersion.h"
 #include "app/FormDriver.h"
 #include "app/FormHome.h"
 #include "app/MiscFiles.h"
 #include "app/UserPrompt.h"
-#include "device/ConnectionWatcher.h"
-#include "firmware/CompareFirmwareVersions.h"
-#include "device/DeviceEventDispatcher.h"
-#include "device/DeviceIoDataProvider.h"
-#include "logging/LogMacros.h"
-#include "operations/SetOperations.h"
-#include "output/FormOutput.h"
-#include "protocol/CommandFactory.h"
-#include "protocol/ResponseDelegateCurrentParameters.h"
-#include "protocol/SimpleCommand.h"
-#include "troubleshoot/FormTroubleshoot.h"
-#include "troubleshoot/formdisplayCurrentData.h"
+#include "ui_MainBreadcrumbedWindow.h"
 
 namespace {
 const char* const kParametersDelegateName = "CurrentParameters";

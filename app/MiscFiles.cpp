@@ -10,18 +10,16 @@
 
 #include <utility>
 
-#include "app/UserPrompt.h"
+#include "logging/LogMacros.h"
 #include "device/ConnectionWatcher.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
-#include "logging/LogMacros.h"
 #include "protocol/FirmwareInformation.h"
+#include "protocol/SettingsKeys.h"
+#include "app/UserPrompt.h"
 
 namespace {
-const char* const kNoSoftResetKey = "Calibration/NoSoftReset";
 const char* const kReplayProviderName = "LogReplayer";
-const char* const kMinUiRepoFlagKey = "VersionValue/minUiRepoFlag";
-const char* const kVersionFirstConfigurationKey = "VersionValue/FirstConfiguration";
 
 bool openWithDesktopViewer(const QString& path) {
     return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -56,7 +54,7 @@ void MiscFiles::showCalibrate(bool flag) {
 void MiscFiles::showSensThresholdEditor() {
     TTRACE();
     // Started with the replay flag there is no device to tune: replay a recording instead.
-    if (QSettings().value(QString::fromLatin1(kNoSoftResetKey), false).toBool()) {
+    if (QSettings().value(SettingsKeys::Calibration::kNoSoftReset, false).toBool()) {
         showReplayWindow();
         return;
     }
@@ -127,9 +125,9 @@ bool MiscFiles::showCompatibilityMessage(bool flag, QString fileName) {
     TTRACE();
     QSettings settings;
     const bool offerUpgrades =
-        settings.value(QString::fromLatin1(kMinUiRepoFlagKey), false).toBool();
+        settings.value(SettingsKeys::VersionValue::kMinUiRepoFlag, false).toBool();
     const bool decisionStored =
-        settings.value(QString::fromLatin1(kVersionFirstConfigurationKey), false).toBool();
+        settings.value(SettingsKeys::VersionValue::kFirstConfiguration, false).toBool();
     if (!flag || (decisionStored && !offerUpgrades)) {
         return false;
     }
@@ -151,8 +149,8 @@ bool MiscFiles::showCompatibilityMessage(bool flag, QString fileName) {
     // Closing the box counts as No.
     const bool accepted = answer.button == QMessageBox::Yes;
     if (answer.checkBoxChecked) {
-        settings.setValue(QString::fromLatin1(kMinUiRepoFlagKey), accepted);
-        settings.setValue(QString::fromLatin1(kVersionFirstConfigurationKey), true);
+        settings.setValue(SettingsKeys::VersionValue::kMinUiRepoFlag, accepted);
+        settings.setValue(SettingsKeys::VersionValue::kFirstConfiguration, true);
     }
     // Nothing to upload without a file.
     return accepted && !fileName.isEmpty();

@@ -1,7 +1,7 @@
 #include "app/SoftResetNoticeWindow.h"
 
-#include "app/FormSoftReset.h"
 #include "logging/LogMacros.h"
+#include "app/FormSoftReset.h"
 
 SoftResetNoticeWindow::SoftResetNoticeWindow(QObject* parent) : SoftResetNotice(parent) {
     TTRACE_OBJECT();

@@ -4,11 +4,11 @@
 #include <QSettings>
 
 #include "logging/SillyLogger.h"
+#include "protocol/SettingsKeys.h"
 
 namespace {
 constexpr int kDecimal = 10;
 constexpr unsigned kLowByteMask = 0xFF;
-const char* const kNoSoftResetKey = "Calibration/NoSoftReset";
 }  // namespace
 
 StartupOptions::StartupOptions()
@@ -106,7 +106,7 @@ bool StartupOptions::isReplayMode() const {
 }
 
 void StartupOptions::writeSettings(QSettings& settings) const {
-    settings.setValue(QString::fromLatin1(kNoSoftResetKey), isReplayFlagSet());
+    settings.setValue(SettingsKeys::Calibration::kNoSoftReset, isReplayFlagSet());
 }
 
 bool StartupOptions::isSimulation() const {

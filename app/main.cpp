@@ -7,6 +7,17 @@
 
 #include <memory>
 
+#include "logging/ConsoleMessageHandler.h"
+#include "logging/SillyLogger.h"
+#include "device/DeviceEventDispatcher.h"
+#include "device/HidApiIoDataProvider.h"
+#include "device/LogReplayer.h"
+#include "device/SystemHidApi.h"
+#include "protocol/PomelarKind.h"
+#include "protocol/ScanData.h"
+#include "sim/SimScenario.h"
+#include "sim/VirtualController.h"
+#include "sim/VirtualHidApi.h"
 #include "app/AppVersion.h"
 #include "app/FormWaitForDevice.h"
 #include "app/MainBreadcrumbedWindow.h"
@@ -14,18 +25,7 @@
 #include "app/SoftResetNoticeWindow.h"
 #include "app/StartupOptions.h"
 #include "app/WindowScreenshot.h"
-#include "device/DeviceEventDispatcher.h"
-#include "device/HidApiIoDataProvider.h"
-#include "device/LogReplayer.h"
-#include "device/SystemHidApi.h"
-#include "logging/ConsoleMessageHandler.h"
-#include "logging/SillyLogger.h"
-#include "protocol/PomelarKind.h"
-#include "protocol/ScanData.h"
 #include "resources/AppResources.h"
-#include "sim/SimScenario.h"
-#include "sim/VirtualController.h"
-#include "sim/VirtualHidApi.h"
 
 namespace {
 const char* const kReplayProviderName = "LogReplayer";

@@ -1,12 +1,12 @@
 #include "ConnectionWatcher.h"
 
+#include "logging/LogMacros.h"
 #include "device/DeviceBridge.h"
 #include "device/DeviceCommandFactory.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "device/DeviceKind.h"
 #include "device/DeviceResponseDelegate.h"
-#include "logging/LogMacros.h"
 
 namespace {
 const QString kCurrentParameters = QStringLiteral("CurrentParameters");

@@ -8,15 +8,17 @@ class DeviceEventDispatcher;
 class DeviceIoDataProvider;
 
 // The heartbeat of a live connection. Every heartbeat tick (100 ms) it advances a small
-// state machine: while connected it measures how long the controller has been silent,
-// asks for a keep-alive answer after each timeout (500 ms) and declares the connection
-// lost after the third unanswered request; when lost it polls the provider until the
-// device is back and reconnects it. Any full packet routed to a delegate
+// state machine: while connected it counts the controller's silence, asks for a
+// keep-alive answer each time the count passes the timeout (500 ms) and declares the
+// connection lost when the third count runs out; when lost it polls the provider until
+// the device is back and reconnects it. Any full packet routed to a delegate
 // (DeviceEventDispatcher::newDataArrived) counts as a sign of life.
 //
-// With the defaults a silent controller gets a keep-alive request (get-parameters and
-// get-version) on the 3rd and 6th tick and is declared lost on the 9th. Providers that
-// need no watchdog (the log replayer) get no requests.
+// While connected the count grows by the heartbeat interval twice per tick, so it runs
+// out faster than the clock: with the defaults a silent controller gets a keep-alive
+// request (get-parameters and get-version) on the 3rd and 6th tick (after 300 and
+// 600 ms) and is declared lost on the 9th (after 900 ms). Providers that need no
+// watchdog (the log replayer) get no requests.
 //
 // The watcher works with the dispatcher's current provider at each step and builds its
 // requests with the current device kind's command factory (none are sent while no kind

@@ -1,7 +1,7 @@
 #include "DeviceBridge.h"
 
-#include "device/DeviceKind.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceKind.h"
 
 namespace {
 constexpr int kHexBase = 16;

@@ -4,12 +4,12 @@
 
 #include <climits>
 
+#include "logging/LogMacros.h"
 #include "device/DeviceBridge.h"
 #include "device/DeviceCommand.h"
 #include "device/DeviceIoDataProvider.h"
 #include "device/DeviceKind.h"
 #include "device/DeviceResponseDelegate.h"
-#include "logging/LogMacros.h"
 
 namespace {
 constexpr int kReportIdBytes = 1;

@@ -10,7 +10,8 @@ const QString kMarker = QStringLiteral("DID");
 constexpr int kHexBase = 16;
 
 QString wordText(quint32 word) {
-    return QStringLiteral("%1").arg(word, DeviceInfoData::kWordHexDigits, kHexBase, QChar('0'));
+    return QStringLiteral("%1").arg(word, DeviceInfoData::kWordHexDigits, kHexBase,
+                                    QLatin1Char('0'));
 }
 }  // namespace
 
@@ -36,7 +37,7 @@ std::optional<DeviceInfoData> DeviceInfoData::fromText(const QString& text) {
     // can never be taken for a word.
     static const QRegularExpression kWordPattern(QStringLiteral("[0-9a-f]{8}"));
     const QStringList parts =
-        text.mid(marker + kMarker.size()).split(QChar(' '), Qt::SkipEmptyParts);
+        text.mid(marker + kMarker.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QStringList words;
     for (const QString& part : parts) {
         if (kWordPattern.match(part).hasMatch()) {

@@ -1,8 +1,8 @@
 #include "DeviceKind.h"
 
+#include "logging/LogMacros.h"
 #include "device/DeviceCommandFactory.h"
 #include "device/DeviceResponseDelegate.h"
-#include "logging/LogMacros.h"
 
 DeviceKind::DeviceKind(QObject* parent) : QObject(parent) {
     if (parent == nullptr) {

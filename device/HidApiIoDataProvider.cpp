@@ -17,8 +17,8 @@ constexpr unsigned short kAnyId = 0;
 
 QString vidPidText(int vid, int pid) {
     return QStringLiteral("(VID: %1 PID: %2)")
-        .arg(vid, kIdFieldWidth, kHexBase, QChar(' '))
-        .arg(pid, kIdFieldWidth, kHexBase, QChar(' '));
+        .arg(vid, kIdFieldWidth, kHexBase, QLatin1Char(' '))
+        .arg(pid, kIdFieldWidth, kHexBase, QLatin1Char(' '));
 }
 
 QString hexText(quint32 value) {

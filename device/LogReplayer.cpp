@@ -116,8 +116,8 @@ void LogReplayer::readNextEntry() {
     m_pendingLine.clear();
     while (!m_stream.atEnd()) {
         const QString line = m_stream.readLine();
-        if (line.size() <= kStampClose || line.at(kStampOpen) != QChar('{') ||
-            line.at(kStampClose) != QChar('}')) {
+        if (line.size() <= kStampClose || line.at(kStampOpen) != QLatin1Char('{') ||
+            line.at(kStampClose) != QLatin1Char('}')) {
             continue;
         }
         bool ok = false;

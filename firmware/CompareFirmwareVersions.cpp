@@ -5,16 +5,16 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "device/DeviceEventDispatcher.h"
-#include "firmware/FirmwareSplitType.h"
-#include "firmware/FirmwareVersionRules.h"
 #include "logging/LogMacros.h"
-#include "operations/SetOperations.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/ResponseDelegateFirmwareUpdate.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/SetOperations.h"
+#include "firmware/FirmwareSplitType.h"
+#include "firmware/FirmwareVersionRules.h"
 
 namespace {
 // Newer first; of two files equally new, the higher version first.

@@ -1,12 +1,12 @@
 #include "FirmwareSplitType.h"
 
+#include "logging/LogMacros.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
-#include "logging/LogMacros.h"
-#include "operations/SetOperations.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/ResponseDelegateProcessedEdge.h"
 #include "protocol/StoredWireCounts.h"
+#include "operations/SetOperations.h"
 
 namespace {
 // A report of n edge values comes from n + 1 wires.

@@ -6,8 +6,9 @@ namespace {
 void logTrace(const char* format, const char* signature) {
     SillyLogger* logger = SillyLogger::instance();
     if (logger->accepts(SillyLogger::FunctionTrace)) {
-        emit logger->logMessageSignal(SillyLogger::FunctionTrace,
-                                      QString::fromLatin1(format).arg(QString::fromLatin1(signature)));
+        emit logger->logMessageSignal(
+            SillyLogger::FunctionTrace,
+            QString::fromLatin1(format).arg(QString::fromLatin1(signature)));
     }
 }
 }  // namespace

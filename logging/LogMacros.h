@@ -12,12 +12,12 @@
 
 // Logs "In Function <signature>: <text>" at the given message type. The text is only
 // built when the type passes the logger's filter.
-#define TLOG(type, text)                                                                 \
-    do {                                                                                 \
-        SillyLogger* tlogLogger_ = SillyLogger::instance();                              \
-        if (tlogLogger_->accepts(type)) {                                                \
-            tlogLogger_->logFrom((type), TAVIREL_FUNCTION_SIGNATURE, (text));            \
-        }                                                                                \
+#define TLOG(type, text)                                                      \
+    do {                                                                      \
+        SillyLogger* tlogLogger_ = SillyLogger::instance();                   \
+        if (tlogLogger_->accepts(type)) {                                     \
+            tlogLogger_->logFrom((type), TAVIREL_FUNCTION_SIGNATURE, (text)); \
+        }                                                                     \
     } while (false)
 
 #define TLOG_DEBUG(text) TLOG(SillyLogger::Debug, text)

@@ -36,8 +36,8 @@ void SillyLogger::logFrom(quint8 type, const char* signature, const QString& tex
     if (!accepts(type)) {
         return;
     }
-    emit logMessageSignal(type, QStringLiteral("In Function %1: %2")
-                                    .arg(QString::fromLatin1(signature), text));
+    emit logMessageSignal(
+        type, QStringLiteral("In Function %1: %2").arg(QString::fromLatin1(signature), text));
 }
 
 void SillyLogger::start(QString filePrefix) {

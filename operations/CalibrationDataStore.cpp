@@ -2,12 +2,13 @@
 
 #include <QSettings>
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
-#include "operations/CurrentParametersSource.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/SettingsKeys.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/CurrentParametersSource.h"
 
 namespace {
 constexpr int kUnrotatedMode = 1;
@@ -15,24 +16,19 @@ constexpr int kFirstRotatedMode = 2;
 constexpr int kLastRotatedMode = 3;
 }  // namespace
 
-const QString CalibrationDataStore::kUnrotatedDataKey =
-    QStringLiteral("GeometricCalibration/UnrotatedData");
-const QString CalibrationDataStore::kRotatedDataKey =
-    QStringLiteral("GeometricCalibration/RotatedData");
-
 void CalibrationDataStore::storeCalibrationData(const QByteArray& unrotated,
                                                 const QByteArray& rotated) {
     QSettings settings;
-    settings.setValue(kUnrotatedDataKey, unrotated);
-    settings.setValue(kRotatedDataKey, rotated);
+    settings.setValue(SettingsKeys::GeometricCalibration::kUnrotatedData, unrotated);
+    settings.setValue(SettingsKeys::GeometricCalibration::kRotatedData, rotated);
 }
 
 QByteArray CalibrationDataStore::storedCalibrationData(int touchMode) {
     if (touchMode == kUnrotatedMode) {
-        return QSettings().value(kUnrotatedDataKey).toByteArray();
+        return QSettings().value(SettingsKeys::GeometricCalibration::kUnrotatedData).toByteArray();
     }
     if (touchMode >= kFirstRotatedMode && touchMode <= kLastRotatedMode) {
-        return QSettings().value(kRotatedDataKey).toByteArray();
+        return QSettings().value(SettingsKeys::GeometricCalibration::kRotatedData).toByteArray();
     }
     return QByteArray();
 }

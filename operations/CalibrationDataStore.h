@@ -14,8 +14,6 @@ class DeviceEventDispatcher;
 // "GeometricCalibration/RotatedData" for modes 2 and 3.
 class CalibrationDataStore {
 public:
-    static const QString kUnrotatedDataKey;
-    static const QString kRotatedDataKey;
     // Most calibration bytes one command can carry (a packet's payload).
     static constexpr int kMaxDataBytes = 58;
 

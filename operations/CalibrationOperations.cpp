@@ -5,17 +5,16 @@
 #include <QSettings>
 
 #include "logging/LogMacros.h"
+#include "protocol/CommandFactory.h"
+#include "protocol/CommandSetCurrentParameters.h"
+#include "protocol/SettingsKeys.h"
 #include "operations/CalibrationDataStore.h"
 #include "operations/ConvergingPass.h"
 #include "operations/DesiredState.h"
 #include "operations/ParameterFlags.h"
 #include "operations/SetOperations.h"
-#include "protocol/CommandFactory.h"
-#include "protocol/CommandSetCurrentParameters.h"
 
 namespace {
-const QString kCalibrationStartKey = QStringLiteral("Calibration/Start");
-const QString kCalibResultKey = QStringLiteral("GeometricCalibration/CalibResult");
 const QString kUnrotatedDataFile = QStringLiteral("UnrotatedData");
 const QString kRotatedDataFile = QStringLiteral("RotatedData");
 
@@ -120,7 +119,7 @@ void CalibrationOperations::finishCalibration(ConvergingPass& pass, Command comm
     if (result < D::kCalibSuccess || result >= D::kCalibNoneReported) {
         return;
     }
-    QSettings().setValue(kCalibResultKey, result);
+    QSettings().setValue(SettingsKeys::GeometricCalibration::kCalibResult, result);
     if (restoresOutput(*command)) {
         writeOutputAfterCalib(*command);
         Command held = copyOf(*command);
@@ -184,12 +183,15 @@ void CalibrationOperations::setCalib3OutputExclude(ConvergingPass& pass) {
 
 int CalibrationOperations::storedCalibResult() {
     bool known = false;
-    const int result = QSettings().value(kCalibResultKey, D::kCalibNoTouch).toInt(&known);
+    const int result =
+        QSettings()
+            .value(SettingsKeys::GeometricCalibration::kCalibResult, D::kCalibNoTouch)
+            .toInt(&known);
     return known ? result : D::kCalibNoTouch;
 }
 
 void CalibrationOperations::clearCalibrationStart() {
-    QSettings().setValue(kCalibrationStartKey, false);
+    QSettings().setValue(SettingsKeys::Calibration::kStart, false);
 }
 
 void CalibrationOperations::setRotationCalibrationData(const QByteArray& unrotated,

@@ -1,7 +1,7 @@
 #include "ConvergingPass.h"
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"

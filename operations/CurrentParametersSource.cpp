@@ -1,7 +1,7 @@
 #include "CurrentParametersSource.h"
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/CurrentParametersLayout.h"

@@ -8,16 +8,16 @@
 #include <functional>
 
 #include "logging/LogMacros.h"
+#include "protocol/SettingsKeys.h"
 
 namespace {
-const char kPartialWireThresholdKey[] = "GraphView/PartialWireThreshold";
 const char kFileNamePattern[] = "%1_%2.log";
 const char kTimeStampFormat[] = "yyyyMMdd-HHmmss";
 
 double partialWireThreshold() {
     bool ok = false;
     const double threshold = QSettings()
-                                 .value(QLatin1String(kPartialWireThresholdKey),
+                                 .value(SettingsKeys::GraphView::kPartialWireThreshold,
                                         InternalNormVarOperations::kDefaultPartialWireThreshold)
                                  .toDouble(&ok);
     return ok ? threshold : InternalNormVarOperations::kDefaultPartialWireThreshold;

@@ -3,18 +3,19 @@
 #include <QSettings>
 
 #include "logging/LogMacros.h"
+#include "protocol/CommandSetCurrentParameters.h"
+#include "protocol/SettingsKeys.h"
 #include "operations/ConvergingPass.h"
 #include "operations/DesiredState.h"
 #include "operations/ParameterFlags.h"
 #include "operations/SetOperations.h"
-#include "protocol/CommandSetCurrentParameters.h"
 
 using namespace ParameterFlags;
 
 namespace {
-const QString kDisableMonEdgeKey = QStringLiteral("General/DisableMonEdge");
-const QString kProductTestKey = QStringLiteral("General/ProductTest");
-const QString kSingleWireModeKey = QStringLiteral("GraphView/SingleWireMode");
+using SettingsKeys::General::kDisableMonEdge;
+using SettingsKeys::General::kProductTest;
+using SettingsKeys::GraphView::kSingleWireMode;
 
 // The edge flags written by setMonitorEdges() carry this version stamp on controllers
 // whose layout version is not 1.
@@ -46,7 +47,7 @@ ConvergingPass::Command MonitorOperations::switchFlags(ConvergingPass& pass,
 }
 
 bool MonitorOperations::setMonitorEdges(bool monitorA, bool monitorB) {
-    if (settingFlag(kDisableMonEdgeKey)) {
+    if (settingFlag(kDisableMonEdge)) {
         return false;
     }
     auto command = m_source.commandOrAsk("monitor edges");
@@ -66,10 +67,10 @@ void MonitorOperations::setMonEdgeDiagAB(ConvergingPass& pass) {
         [this](CommandSetCurrentParameters& command) {
             const bool on = m_desired.edgeDiagAB;
             bool differed = syncFlags(command, {kScanA, kScanB, kDiagA, kDiagB}, on);
-            if (!settingFlag(kDisableMonEdgeKey)) {
+            if (!settingFlag(kDisableMonEdge)) {
                 differed = syncFlags(command, {kEdgeA, kEdgeB}, on) || differed;
             }
-            if (settingFlag(kSingleWireModeKey)) {
+            if (settingFlag(kSingleWireMode)) {
                 differed = syncFlags(command, {kTestMode}, on) || differed;
             }
             return differed;
@@ -83,7 +84,7 @@ void MonitorOperations::setMonDiagAB(ConvergingPass& pass) {
     if (!command) {
         return;
     }
-    if (settingFlag(kProductTestKey)) {
+    if (settingFlag(kProductTest)) {
         emit m_operations.signal_finishSetMonDiagAB();
         return;
     }
@@ -103,8 +104,8 @@ void MonitorOperations::setMonDiagAB(ConvergingPass& pass) {
 }
 
 void MonitorOperations::SetMonitorMode(ConvergingPass& pass) {
-    const bool singleWireMode = settingFlag(kSingleWireModeKey);
-    if (settingFlag(kProductTestKey) && !singleWireMode) {
+    const bool singleWireMode = settingFlag(kSingleWireMode);
+    if (settingFlag(kProductTest) && !singleWireMode) {
         m_desired.diagAB = m_desired.testMode;
         m_operations.setMonDiagAB();
         return;
@@ -136,7 +137,7 @@ bool MonitorOperations::writeMonitorEdges(CommandSetCurrentParameters& command) 
     const bool on = m_desired.monitorEdges;
     bool differed = syncFlags(command, kScanFlags, on);
     // Edges last: their stamp is the one the command carries.
-    if (settingFlag(kDisableMonEdgeKey)) {
+    if (settingFlag(kDisableMonEdge)) {
         return differed;
     }
     const bool legacyLayout = command.ParamVersion() == kLegacyLayoutVersion;
@@ -160,7 +161,7 @@ bool MonitorOperations::writeMonitorEdges(CommandSetCurrentParameters& command) 
 }
 
 void MonitorOperations::setMonitorEdgeAB(ConvergingPass& pass) {
-    if (settingFlag(kDisableMonEdgeKey)) {
+    if (settingFlag(kDisableMonEdge)) {
         return;
     }
     if (!switchFlags(pass, {kEdgeA, kEdgeB}, m_desired.monitorEdgeAB,

@@ -1,11 +1,11 @@
 #include "ScanEdgeViewSwitch.h"
 
 #include "logging/LogMacros.h"
+#include "protocol/ResponseDelegateCurrentParameters.h"
 #include "operations/ConvergingPass.h"
 #include "operations/DesiredState.h"
 #include "operations/ParameterFlags.h"
 #include "operations/SetOperations.h"
-#include "protocol/ResponseDelegateCurrentParameters.h"
 
 using namespace ParameterFlags;
 

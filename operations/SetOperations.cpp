@@ -2,8 +2,13 @@
 
 #include <QSettings>
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
+#include "protocol/CommandFactory.h"
+#include "protocol/CommandSetCurrentParameters.h"
+#include "protocol/ResponseDelegateCurrentParameters.h"
+#include "protocol/SettingsKeys.h"
+#include "protocol/SimpleCommand.h"
 #include "operations/CalibrationDataStore.h"
 #include "operations/CalibrationOperations.h"
 #include "operations/ConvergingPass.h"
@@ -11,15 +16,10 @@
 #include "operations/ParameterFlags.h"
 #include "operations/ScanEdgeViewSwitch.h"
 #include "operations/ThresholdOperations.h"
-#include "protocol/CommandFactory.h"
-#include "protocol/CommandSetCurrentParameters.h"
-#include "protocol/ResponseDelegateCurrentParameters.h"
-#include "protocol/SimpleCommand.h"
 
 using namespace ParameterFlags;
 
 namespace {
-const QString kFirstConfigurationKey = QStringLiteral("FilterValue/FirstConfiguration");
 
 // Output encodings the controller knows; anything else is replaced by kDefaultEncoding.
 constexpr int kFirstEncoding = 1;
@@ -404,7 +404,7 @@ void SetOperations::SaveDefaultParameters() {
         loop.poll(m_periods.retryMs);
         return;
     }
-    if (!MonitorOperations::settingFlag(kFirstConfigurationKey)) {
+    if (!MonitorOperations::settingFlag(SettingsKeys::FilterValue::kFirstConfiguration)) {
         // The filter delegate stores the controller's filter values and sets the key.
         loop.queue(CommandFactory::getFilterAB());
         loop.retryAfter(m_periods.retryMs);

@@ -1,10 +1,10 @@
 #include "ThresholdOperations.h"
 
 #include "logging/LogMacros.h"
+#include "protocol/CommandSetCurrentParameters.h"
 #include "operations/ConvergingPass.h"
 #include "operations/DesiredState.h"
 #include "operations/SetOperations.h"
-#include "protocol/CommandSetCurrentParameters.h"
 
 namespace {
 constexpr int kMinByte = 0;

@@ -1,7 +1,7 @@
 #include "getoperations.h"
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 
 namespace {

@@ -20,15 +20,15 @@
 
 #include <memory>
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
-#include "operations/ConvergingPass.h"
-#include "operations/SetOperations.h"
-#include "operations/getoperations.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/ConvergingPass.h"
+#include "operations/SetOperations.h"
+#include "operations/getoperations.h"
 
 namespace {
 const QString kParametersDelegate = QStringLiteral("CurrentParameters");

@@ -4,9 +4,9 @@
 #include "protocol/CommandSetFilterAB.h"
 #include "protocol/CommandSetTrackerParams.h"
 #include "protocol/CommandSetZoneFilter.h"
-#include "protocol/commandsetfirmareupdate.h"
 #include "protocol/Opcodes.h"
 #include "protocol/SimpleCommand.h"
+#include "protocol/commandsetfirmareupdate.h"
 
 SimpleCommand* CommandFactory::softReset() {
     return new SimpleCommand(Opcode::SoftReset);

@@ -1,9 +1,9 @@
 #include "ParameterWriteAccessor.h"
 
+#include "logging/LogMacros.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceInfoData.h"
 #include "device/DeviceIoDataProvider.h"
-#include "logging/LogMacros.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/ParameterVersion.h"
 #include "protocol/deviceparamMinVersion.h"

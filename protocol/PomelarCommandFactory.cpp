@@ -7,9 +7,9 @@
 #include "protocol/CommandSetZoneFilter.h"
 #include "protocol/Opcodes.h"
 #include "protocol/ParameterFieldSupport.h"
-#include "protocol/deviceparamMinVersion.h"
-#include "protocol/commandsetfirmareupdate.h"
 #include "protocol/SimpleCommand.h"
+#include "protocol/commandsetfirmareupdate.h"
+#include "protocol/deviceparamMinVersion.h"
 
 namespace {
 SimpleCommand* withPayload(int opcode, const QByteArray& payload) {

@@ -3,6 +3,7 @@
 #include "protocol/PomelarCommandFactory.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/ResponseDelegateFilterAB.h"
+#include "protocol/ResponseDelegateFirmwareUpdate.h"
 #include "protocol/ResponseDelegateOutputDiagnostics.h"
 #include "protocol/ResponseDelegateProcessedEdge.h"
 #include "protocol/ResponseDelegateProcessedScan.h"
@@ -11,7 +12,6 @@
 #include "protocol/ResponseDelegateUntrackedFinger.h"
 #include "protocol/ResponseDelegateVersionAndCopyright.h"
 #include "protocol/ResponseDelegateZoneFilterAB.h"
-#include "protocol/ResponseDelegateFirmwareUpdate.h"
 
 PomelarKind::PomelarKind(QObject* parent) : DeviceKind(parent) {
     setObjectName(QStringLiteral("PomelarKind"));

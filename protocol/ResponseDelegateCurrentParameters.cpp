@@ -6,11 +6,10 @@
 #include "protocol/CurrentParametersLayout.h"
 #include "protocol/Opcodes.h"
 #include "protocol/ParameterVersion.h"
+#include "protocol/SettingsKeys.h"
 #include "protocol/SoftResetNotice.h"
 
-namespace {
-const QString kNoTouchWindowKey = QStringLiteral("General/NoTouchWindow");
-}
+namespace {}
 
 ResponseDelegateCurrentParameters::ResponseDelegateCurrentParameters(QObject* parent)
     : DeviceResponseDelegate(parent) {
@@ -57,7 +56,7 @@ void ResponseDelegateCurrentParameters::onFirstAnswer() {
 }
 
 bool ResponseDelegateCurrentParameters::isNoTouchWindowSet() {
-    return QSettings().value(kNoTouchWindowKey, false).toBool();
+    return QSettings().value(SettingsKeys::General::kNoTouchWindow, false).toBool();
 }
 
 void ResponseDelegateCurrentParameters::softResetInvoker() {

@@ -5,17 +5,7 @@
 #include "logging/LogMacros.h"
 #include "protocol/FilterSetLayout.h"
 #include "protocol/Opcodes.h"
-
-namespace {
-const char kFirstConfigurationKey[] = "FilterValue/FirstConfiguration";
-const char kKalmanStdDevKey[] = "FilterValue/kalmanStdDevValue";
-const char kKalmanAPCovFactorKey[] = "FilterValue/kalmanAPCovFactorValue";
-const char kKalmanAQCovFactorKey[] = "FilterValue/kalmanAQCovFactorValue";
-const char kStabStdDeviationKey[] = "FilterValue/StabStdDeviationValue";
-const char kWarpFactorKey[] = "FilterValue/warpFactorValue";
-const char kOrthogonalityKey[] = "FilterValue/orthogonalityValue";
-const char kCriticalLockingDistanceKey[] = "FilterValue/criticalLockingDistanceValue";
-}  // namespace
+#include "protocol/SettingsKeys.h"
 
 ResponseDelegateFilterAB::ResponseDelegateFilterAB(QObject* parent)
     : DeviceResponseDelegate(parent) {}
@@ -36,7 +26,7 @@ void ResponseDelegateFilterAB::execute() {
 
 void ResponseDelegateFilterAB::setDefaultParameters() {
     QSettings settings;
-    if (settings.value(QLatin1String(kFirstConfigurationKey), false).toBool()) {
+    if (settings.value(SettingsKeys::FilterValue::kFirstConfiguration, false).toBool()) {
         return;
     }
     if (m_data.size() < FilterSetLayout::kFieldsEnd) {
@@ -44,12 +34,12 @@ void ResponseDelegateFilterAB::setDefaultParameters() {
                          .arg(m_data.size()));
         return;
     }
-    settings.setValue(QLatin1String(kFirstConfigurationKey), true);
-    settings.setValue(QLatin1String(kKalmanStdDevKey), kalStdDeviation0());
-    settings.setValue(QLatin1String(kKalmanAPCovFactorKey), kalPMatrixFactor());
-    settings.setValue(QLatin1String(kKalmanAQCovFactorKey), kalQMatrixFactor());
-    settings.setValue(QLatin1String(kStabStdDeviationKey), filterStabStdDeviation());
-    settings.setValue(QLatin1String(kWarpFactorKey), filterWarpFactor());
-    settings.setValue(QLatin1String(kOrthogonalityKey), filterOrtho());
-    settings.setValue(QLatin1String(kCriticalLockingDistanceKey), filterLock());
+    settings.setValue(SettingsKeys::FilterValue::kFirstConfiguration, true);
+    settings.setValue(SettingsKeys::FilterValue::kKalmanStdDev, kalStdDeviation0());
+    settings.setValue(SettingsKeys::FilterValue::kKalmanAPCovFactor, kalPMatrixFactor());
+    settings.setValue(SettingsKeys::FilterValue::kKalmanAQCovFactor, kalQMatrixFactor());
+    settings.setValue(SettingsKeys::FilterValue::kStabStdDeviation, filterStabStdDeviation());
+    settings.setValue(SettingsKeys::FilterValue::kWarpFactor, filterWarpFactor());
+    settings.setValue(SettingsKeys::FilterValue::kOrthogonality, filterOrtho());
+    settings.setValue(SettingsKeys::FilterValue::kCriticalLockingDistance, filterLock());
 }

@@ -25,7 +25,8 @@ void ResponseDelegateOutputDiagnostics::addData(QByteArray data) {
     } else if (code == ResponseCode::OutputDiagnosticsB) {
         m_arrayB = true;
     } else {
-        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1").arg(QChar(code)));
+        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
+                          .arg(QLatin1Char(char(code))));
     }
     const int wireCount = PacketBytes::byteAt(data, PacketBytes::kSampleCountIndex);
     if (m_arrayB) {

@@ -24,7 +24,8 @@ void ResponseDelegateProcessedEdge::addData(QByteArray data) {
     } else if (code == ResponseCode::ProcessedEdgeB) {
         m_arrayB = true;
     } else {
-        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1").arg(QChar(code)));
+        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
+                          .arg(QLatin1Char(char(code))));
     }
     m_trimmed = PacketBytes::cullandtrim(data);
 }

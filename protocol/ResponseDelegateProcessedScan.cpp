@@ -24,7 +24,8 @@ void ResponseDelegateProcessedScan::addData(QByteArray data) {
     } else if (code == ResponseCode::ProcessedScanB) {
         m_arrayB = true;
     } else {
-        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1").arg(QChar(code)));
+        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
+                          .arg(QLatin1Char(char(code))));
     }
     const int line = PacketBytes::byteAt(data, kLineIndex);
     const int length = PacketBytes::byteAt(data, PacketBytes::kSampleCountIndex);

@@ -46,7 +46,8 @@ void ResponseDelegateScanArea::addData(QByteArray data) {
     } else if (code == ResponseCode::ScanAreaB) {
         m_arrayB = true;
     } else {
-        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1").arg(QChar(code)));
+        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
+                          .arg(QLatin1Char(char(code))));
     }
     storeTile(data, current());
     rebuildComposite(current());

@@ -7,6 +7,7 @@
 #include "logging/LogMacros.h"
 #include "protocol/Opcodes.h"
 #include "protocol/PacketBytes.h"
+#include "protocol/SettingsKeys.h"
 
 namespace {
 // Report layout.
@@ -19,14 +20,13 @@ constexpr int kNoContact = 0;
 constexpr int kContact = 2;
 
 constexpr int kFullPercent = 100;
-const char kCalibrationStartKey[] = "Calibration/Start";
 
 bool calibrationStarted() {
-    return QSettings().value(QLatin1String(kCalibrationStartKey), false).toBool();
+    return QSettings().value(SettingsKeys::Calibration::kStart, false).toBool();
 }
 
 void setCalibrationStarted(bool started) {
-    QSettings().setValue(QLatin1String(kCalibrationStartKey), started);
+    QSettings().setValue(SettingsKeys::Calibration::kStart, started);
 }
 }  // namespace
 
@@ -67,7 +67,7 @@ void ResponseDelegateUntrackedFinger::setFeedbackTimeout(int milliseconds) {
 void ResponseDelegateUntrackedFinger::addData(QByteArray data) {
     if (responseCodeOf(data) != ResponseCode::UntrackedFinger) {
         TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
-                          .arg(QChar(PacketBytes::byteAt(data, kResponseCodeIndex))));
+                          .arg(QLatin1Char(char(PacketBytes::byteAt(data, kResponseCodeIndex)))));
     }
     DeviceResponseDelegate::addData(data);
 }

@@ -43,7 +43,7 @@ void ResponseDelegateZoneFilterAB::addData(QByteArray data) {
         m_lastWasB = true;
     } else {
         TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
-                          .arg(QChar(PacketBytes::byteAt(data, kResponseCodeIndex))));
+                          .arg(QLatin1Char(char(PacketBytes::byteAt(data, kResponseCodeIndex)))));
         return;
     }
     DeviceResponseDelegate::addData(data);

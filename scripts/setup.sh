@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config ccache
+    build-essential cmake ninja-build pkg-config ccache clang-format
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev libqt5opengl5-dev
     libhidapi-dev
     xvfb xauth libgl1-mesa-dri x11-apps imagemagick

@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
-#include "operations/SetOperations.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/SetOperations.h"
 
 namespace {
 constexpr int kButtonColumns = 3;

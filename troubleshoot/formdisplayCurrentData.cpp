@@ -7,8 +7,8 @@
 
 #include <iterator>
 
-#include "device/DeviceEventDispatcher.h"
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 
 namespace {

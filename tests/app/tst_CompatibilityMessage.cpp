@@ -3,9 +3,9 @@
 #include <QWidget>
 #include <QtTest>
 
-#include "RecordingPrompt.h"
-#include "app/MiscFiles.h"
 #include "protocol/FirmwareInformation.h"
+#include "app/MiscFiles.h"
+#include "RecordingPrompt.h"
 
 namespace {
 // A stored settings value: absent, false or true.

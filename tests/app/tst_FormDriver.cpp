@@ -1,8 +1,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
-#include "app/FormDriver.h"
 #include "protocol/FirmwareInformation.h"
+#include "app/FormDriver.h"
 #include "resources/AppResources.h"
 
 // The "Info" page: what a technician reads off to identify firmware, software, toolkit

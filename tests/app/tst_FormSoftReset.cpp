@@ -3,10 +3,10 @@
 #include <QPointer>
 #include <QtTest>
 
-#include "RecordingPrompt.h"
 #include "app/FormSoftReset.h"
 #include "app/SoftResetNoticeWindow.h"
 #include "resources/AppResources.h"
+#include "RecordingPrompt.h"
 
 // The "Please do not touch" notice: it polls the controller while shown, gives up with
 // one fault message after 2000 polls, and can be dismissed with Ctrl+Alt+N. The ticks

@@ -10,17 +10,17 @@
 
 #include <memory>
 
-#include "RecordingPrompt.h"
-#include "SimulatedDevice.h"
-#include "app/FormSoftReset.h"
-#include "app/MainBreadcrumbedWindow.h"
-#include "app/SoftResetNoticeWindow.h"
 #include "device/ConnectionWatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/Opcodes.h"
 #include "protocol/PomelarKind.h"
 #include "protocol/SimpleCommand.h"
+#include "app/FormSoftReset.h"
+#include "app/MainBreadcrumbedWindow.h"
+#include "app/SoftResetNoticeWindow.h"
 #include "resources/AppResources.h"
+#include "RecordingPrompt.h"
+#include "SimulatedDevice.h"
 
 // The main window against the virtual controller, as a technician meets it: greyed
 // until the controller has started, then navigable; greyed and back home when the

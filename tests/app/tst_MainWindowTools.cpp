@@ -8,17 +8,17 @@
 
 #include <memory>
 
-#include "RecordingPrompt.h"
-#include "SimulatedDevice.h"
-#include "app/MainBreadcrumbedWindow.h"
-#include "operations/SetOperations.h"
-#include "output/FormOutput.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/PomelarKind.h"
 #include "protocol/SimpleCommand.h"
-#include "resources/AppResources.h"
+#include "operations/SetOperations.h"
+#include "output/FormOutput.h"
 #include "troubleshoot/FormTroubleshoot.h"
 #include "troubleshoot/formdisplayCurrentData.h"
+#include "app/MainBreadcrumbedWindow.h"
+#include "resources/AppResources.h"
+#include "RecordingPrompt.h"
+#include "SimulatedDevice.h"
 
 // The output and troubleshooting pages and the flag window as the main window offers
 // them, against the virtual controller. The cases run in order on one window (the device

@@ -6,12 +6,12 @@
 #include <QWidget>
 #include <QtTest>
 
-#include "RecordingPrompt.h"
-#include "app/MiscFiles.h"
+#include "logging/SillyLogger.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "device/LogReplayer.h"
-#include "logging/SillyLogger.h"
+#include "app/MiscFiles.h"
+#include "RecordingPrompt.h"
 
 // The helpers behind the main window's secondary windows: the connection indicator,
 // the installation guide, and the way into replaying a recording.

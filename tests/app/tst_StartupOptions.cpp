@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/StartupOptions.h"
 #include "logging/SillyLogger.h"
+#include "app/StartupOptions.h"
 
 // The command line as a technician types it, and what the tool makes of it: which log
 // file starts with which filter, replay or live mode, and the stored settings value.

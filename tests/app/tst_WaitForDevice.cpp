@@ -6,11 +6,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "SimulatedDevice.h"
-#include "app/FormWaitForDevice.h"
 #include "logging/SillyLogger.h"
 #include "protocol/PomelarKind.h"
+#include "app/FormWaitForDevice.h"
 #include "resources/AppResources.h"
+#include "SimulatedDevice.h"
 
 // The live start-up wait against the virtual controller: it ends when the controller
 // answers, accepts a controller of the second vendor with a warning, and ends on Cancel

@@ -1,12 +1,12 @@
 #include <QtTest>
 
-#include "LogSpy.h"
-#include "ScriptedProvider.h"
 #include "device/ConnectionWatcher.h"
 #include "device/DeviceBridge.h"
 #include "device/DeviceEventDispatcher.h"
 #include "protocol/PomelarKind.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
+#include "LogSpy.h"
+#include "ScriptedProvider.h"
 
 namespace {
 // A device the watcher can lose and find again.

@@ -4,13 +4,13 @@
 
 #include <memory>
 
+#include "device/DeviceBridge.h"
+#include "device/DeviceEventDispatcher.h"
+#include "device/HidApiIoDataProvider.h"
 #include "FakeHidApi.h"
 #include "LogSpy.h"
 #include "ScriptedProvider.h"
 #include "TestDeviceKind.h"
-#include "device/DeviceBridge.h"
-#include "device/DeviceEventDispatcher.h"
-#include "device/HidApiIoDataProvider.h"
 
 namespace {
 using Pair = QPair<unsigned short, unsigned short>;

@@ -1,9 +1,9 @@
 #include <QPointer>
 #include <QtTest>
 
+#include "device/DeviceBridge.h"
 #include "LogSpy.h"
 #include "TestDeviceKind.h"
-#include "device/DeviceBridge.h"
 
 namespace {
 // A kind with one given pair and no delegates.

@@ -3,9 +3,9 @@
 
 #include <memory>
 
+#include "device/HidApiIoDataProvider.h"
 #include "FakeHidApi.h"
 #include "LogSpy.h"
-#include "device/HidApiIoDataProvider.h"
 
 namespace {
 constexpr unsigned short kVid = 0x25C8;

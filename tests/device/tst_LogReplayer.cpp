@@ -2,11 +2,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "LogSpy.h"
-#include "TestDeviceKind.h"
 #include "device/DeviceBridge.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/LogReplayer.h"
+#include "LogSpy.h"
+#include "TestDeviceKind.h"
 
 namespace {
 // The replay clock is driven by hand: `now` ms have elapsed while a replay runs.

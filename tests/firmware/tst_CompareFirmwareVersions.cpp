@@ -6,12 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "tests/support/SimRig.h"
-#include "firmware/CompareFirmwareVersions.h"
-#include "firmware/FirmwareSplitType.h"
 #include "protocol/CurrentParametersLayout.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/ResponseDelegateFirmwareUpdate.h"
+#include "firmware/CompareFirmwareVersions.h"
+#include "firmware/FirmwareSplitType.h"
+#include "tests/support/SimRig.h"
 
 namespace {
 // A delivered file: its name and its age in minutes (larger = older).

@@ -2,11 +2,11 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-#include "tests/support/SimRig.h"
-#include "firmware/FirmwareSplitType.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/ResponseDelegateProcessedEdge.h"
 #include "protocol/StoredWireCounts.h"
+#include "firmware/FirmwareSplitType.h"
+#include "tests/support/SimRig.h"
 
 namespace {
 // An edge report as the controller streams it: frame byte, code (4 = A, 5 = B), two

@@ -11,18 +11,18 @@
 
 #include <memory>
 
-#include "../app/RecordingPrompt.h"
-#include "../app/SimulatedDevice.h"
-#include "LogSpy.h"
-#include "app/MainBreadcrumbedWindow.h"
 #include "device/LogReplayer.h"
-#include "firmware/CompareFirmwareVersions.h"
-#include "firmware/FirmwareSplitType.h"
-#include "operations/SetOperations.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/PomelarKind.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
+#include "operations/SetOperations.h"
+#include "firmware/CompareFirmwareVersions.h"
+#include "firmware/FirmwareSplitType.h"
+#include "app/MainBreadcrumbedWindow.h"
 #include "resources/AppResources.h"
+#include "../app/RecordingPrompt.h"
+#include "../app/SimulatedDevice.h"
+#include "LogSpy.h"
 
 // The board start as a technician meets it: the controller answers, the tool measures the
 // sensor, reads the firmware header, compares it with the delivered firmware, offers an

@@ -1,8 +1,8 @@
 #include <QtTest>
 
-#include "LogSpy.h"
-#include "tests/support/SimRig.h"
 #include "device/ConnectionWatcher.h"
+#include "tests/support/SimRig.h"
+#include "LogSpy.h"
 
 namespace {
 const QString kKeepAlive = QStringLiteral("Request keepalive packet.");

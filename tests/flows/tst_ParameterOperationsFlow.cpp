@@ -3,11 +3,11 @@
 #include <functional>
 
 #include "device/ConnectionWatcher.h"
-#include "tests/support/SignalRecorder.h"
-#include "tests/support/SimRig.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/ParameterVersion.h"
 #include "sim/SimParameterBlock.h"
+#include "tests/support/SignalRecorder.h"
+#include "tests/support/SimRig.h"
 
 using Invoke = std::function<void(SetOperations&)>;
 Q_DECLARE_METATYPE(Invoke)

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "operations/ConvergingPass.h"
 #include "protocol/CommandSetCurrentParameters.h"
+#include "operations/ConvergingPass.h"
 #include "tests/support/SimRig.h"
 
 namespace {

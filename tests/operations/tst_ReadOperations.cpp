@@ -2,9 +2,9 @@
 
 #include <functional>
 
-#include "LogSpy.h"
 #include "operations/CalibrationDataStore.h"
 #include "operations/getoperations.h"
+#include "LogSpy.h"
 #include "OpsSimRig.h"
 
 using Query = std::function<QVariant(getoperations&)>;

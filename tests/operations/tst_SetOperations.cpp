@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "OpsSimRig.h"
 #include "sim/SimParameterBlock.h"
+#include "OpsSimRig.h"
 
 using Invoke = std::function<void(SetOperations&)>;
 Q_DECLARE_METATYPE(Invoke)

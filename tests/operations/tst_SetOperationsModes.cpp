@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "OpsSimRig.h"
 #include "protocol/CommandSetCurrentParameters.h"
+#include "OpsSimRig.h"
 
 using Invoke = std::function<void(SetOperations&)>;
 Q_DECLARE_METATYPE(Invoke)

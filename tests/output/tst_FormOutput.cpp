@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "output/FormOutput.h"
 #include "protocol/ParameterFieldSupport.h"
+#include "output/FormOutput.h"
 #include "tests/support/SimRig.h"
 
 namespace {

@@ -2,13 +2,13 @@
 
 #include <memory>
 
-#include "LogSpy.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/PomelarCommandFactory.h"
 #include "protocol/ResponseDelegateFirmwareUpdate.h"
 #include "protocol/commandsetfirmareupdate.h"
+#include "LogSpy.h"
 
 namespace {
 // A 60-byte packet from hex text, zero-filled after the given bytes.

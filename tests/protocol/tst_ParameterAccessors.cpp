@@ -2,11 +2,11 @@
 
 #include <functional>
 
-#include "LogSpy.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/ParameterReadAccessor.h"
 #include "protocol/ParameterVersion.h"
 #include "protocol/ParameterWriteAccessor.h"
+#include "LogSpy.h"
 
 namespace {
 // Two full answers written by hand from the layout. In Q every flag byte is the

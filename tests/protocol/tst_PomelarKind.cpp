@@ -8,12 +8,12 @@
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceResponseDelegate.h"
 #include "protocol/CommandFactory.h"
-#include "protocol/PomelarCommandFactory.h"
-#include "protocol/PomelarKind.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/CommandSetFilterAB.h"
 #include "protocol/CommandSetTrackerParams.h"
 #include "protocol/CommandSetZoneFilter.h"
+#include "protocol/PomelarCommandFactory.h"
+#include "protocol/PomelarKind.h"
 #include "protocol/SimpleCommand.h"
 
 using KindBuilder = std::function<DeviceCommand*(const PomelarCommandFactory&)>;

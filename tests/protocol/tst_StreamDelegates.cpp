@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "LogSpy.h"
 #include "protocol/ResponseDelegateOutputDiagnostics.h"
 #include "protocol/ResponseDelegateProcessedEdge.h"
 #include "protocol/ResponseDelegateProcessedScan.h"
 #include "protocol/ResponseDelegateVersionAndCopyright.h"
 #include "protocol/StoredWireCounts.h"
+#include "LogSpy.h"
 
 namespace {
 QString flag(bool value) {

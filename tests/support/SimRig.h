@@ -13,11 +13,11 @@
 #include "device/DeviceBridge.h"
 #include "device/DeviceEventDispatcher.h"
 #include "device/HidApiIoDataProvider.h"
-#include "operations/SetOperations.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/PomelarKind.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/SetOperations.h"
 #include "sim/VirtualController.h"
 #include "sim/VirtualHidApi.h"
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <memory>
 
-#include "tests/support/SimRig.h"
 #include "troubleshoot/FormTroubleshoot.h"
+#include "tests/support/SimRig.h"
 
 namespace {
 // Current-parameters block: byte 5 touch threshold, byte 10 monitor flags with the two

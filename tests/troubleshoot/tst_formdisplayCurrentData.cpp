@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "tests/support/SimRig.h"
 #include "troubleshoot/formdisplayCurrentData.h"
+#include "tests/support/SimRig.h"
 
 namespace {
 // Flag bits of the current-parameters block the host may write, from its layout table.
