@@ -9,9 +9,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "protocol/CommandSetCurrentParameters.h"
 #include "operations/CurrentParametersSource.h"
 
-class CommandSetCurrentParameters;
 class DeviceCommand;
 class DeviceEventDispatcher;
 class ResponseDelegateCurrentParameters;
