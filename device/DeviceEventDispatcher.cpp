@@ -385,6 +385,7 @@ void DeviceEventDispatcher::processSingleCommand() {
     DeviceCommand* command = m_queue.takeFirst().data();
     m_lastSend.start();
     sendToDevice(command->execute());
+    emit commandSent(command);
     if (command->parent() == nullptr) {
         command->deleteLater();
     }

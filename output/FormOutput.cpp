@@ -26,7 +26,7 @@
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
-#include "operations/CurrentParametersSource.h"
+#include "operations/ConvergingPass.h"
 #include "operations/SetOperations.h"
 #include "operations/getoperations.h"
 
@@ -37,7 +37,10 @@ constexpr int kModeButtonSize = 90;
 constexpr int kSwitchWidth = 90;
 constexpr int kSwitchHeight = 40;
 constexpr int kIndicatorSize = 12;
-constexpr int kReadBackDigits = 3;
+// What the read-backs can be given: the encoding is a byte, level and scale signed bytes.
+constexpr int kByteMax = 255;
+constexpr int kSignedByteMin = -128;
+constexpr int kSignedByteMax = 127;
 // The controller's encoding 0 predates the mode choice and behaves as two touch.
 constexpr int kUnsetEncoding = 0;
 
@@ -73,8 +76,11 @@ QFrame* indicator(const QString& name) {
     return frame;
 }
 
-QLCDNumber* readBack(const QString& name) {
-    auto* number = new QLCDNumber(kReadBackDigits);
+// A read-back with room for every value of min..max (a minus sign takes a digit): a
+// display too short keeps its old digits instead of showing the value.
+QLCDNumber* readBack(const QString& name, int min, int max) {
+    const int digits = int(qMax(QString::number(min).size(), QString::number(max).size()));
+    auto* number = new QLCDNumber(digits);
     number->setObjectName(name);
     number->setSegmentStyle(QLCDNumber::Flat);
     return number;
@@ -89,11 +95,12 @@ FormOutput::FormOutput(DeviceEventDispatcher* dispatcher, SetOperations* operati
     : QWidget(parent),
       m_dispatcher(dispatcher),
       m_operations(operations),
-      m_getOperations(new getoperations(dispatcher, this)) {
+      m_getOperations(new getoperations(dispatcher, this)),
+      m_applyPass(new ConvergingPass(
+          dispatcher, [this] { applyChanges(); }, this)) {
     TTRACE_OBJECT();
-    m_applyTimer.setSingleShot(true);
-    m_applyTimer.setInterval(kApplyRetryMs);
-    connect(&m_applyTimer, &QTimer::timeout, this, &FormOutput::applyChanges);
+    m_applyPass->setPassLimit(kApplyPassLimit);
+    connect(m_applyPass, &ConvergingPass::gaveUp, this, [this] { updateValuesFromBoard(true); });
 
     buildUi();
     QMetaObject::connectSlotsByName(this);
@@ -220,7 +227,7 @@ QGroupBox* FormOutput::buildOutputControlGroup() {
     m_comboOutputEncoding->setObjectName(QStringLiteral("comboOutputEncoding"));
     m_comboOutputEncoding->addItems({QStringLiteral("Mouse (1)"), QStringLiteral("One Touch (2)"),
                                      QStringLiteral("Two Touch (3)")});
-    m_numberEncoding = readBack(QStringLiteral("numberEncoding"));
+    m_numberEncoding = readBack(QStringLiteral("numberEncoding"), 0, kByteMax);
     m_checkBoxOutputEnabled = new QCheckBox(QStringLiteral("Enable Output"));
     m_checkBoxOutputEnabled->setObjectName(QStringLiteral("checkBoxOutputEnabled"));
     m_frameOutputEnabled = indicator(QStringLiteral("frameOutputEnabled"));
@@ -241,12 +248,14 @@ QGroupBox* FormOutput::buildEdgeStretchGroup() {
     m_sboxEdStretchLevel->setObjectName(QStringLiteral("sboxEdStretchLevel"));
     m_sboxEdStretchLevel->setRange(kEdgeLevelMin, kEdgeLevelMax);
     m_sboxEdStretchLevel->setToolTip(QStringLiteral("Edge Stretch Level"));
-    m_numberEdStretchLevel = readBack(QStringLiteral("numberEdStretchLevel"));
+    m_numberEdStretchLevel =
+        readBack(QStringLiteral("numberEdStretchLevel"), kSignedByteMin, kSignedByteMax);
     m_sboxEdStretchScale = new QSpinBox;
     m_sboxEdStretchScale->setObjectName(QStringLiteral("sboxEdStretchScale"));
     m_sboxEdStretchScale->setRange(kEdgeScaleMin, kEdgeScaleMax);
     m_sboxEdStretchScale->setToolTip(QStringLiteral("Edge Strecth Scale"));
-    m_numberEdStretchScale = readBack(QStringLiteral("numberEdStretchScale"));
+    m_numberEdStretchScale =
+        readBack(QStringLiteral("numberEdStretchScale"), kSignedByteMin, kSignedByteMax);
     m_checkBoxEdStrechActive = new QCheckBox(QStringLiteral("Enable EdgeStretch"));
     m_checkBoxEdStrechActive->setObjectName(QStringLiteral("checkBoxEdStrechActive"));
     m_frameEdStretchActive = indicator(QStringLiteral("frameEdStretchActive"));
@@ -268,7 +277,11 @@ int FormOutput::stackIndex() const {
 }
 
 void FormOutput::setApplyRetryInterval(int ms) {
-    m_applyTimer.setInterval(qMax(0, ms));
+    m_applyRetryMs = qMax(0, ms);
+}
+
+bool FormOutput::isApplyPending() const {
+    return m_applyPass->isPending();
 }
 
 void FormOutput::setStackIndex(int value) {
@@ -493,43 +506,36 @@ void FormOutput::updateValuesFromBoard(bool updateEditable) {
     m_checkBoxOutputEnabled->setChecked(enabled);
 }
 
-void FormOutput::queueParametersRequest() {
-    if (m_dispatcher) {
-        m_dispatcher->queueCommand(CommandFactory::getParams());
-    }
-}
-
-void FormOutput::retryApply() {
-    queueParametersRequest();
-    m_applyTimer.start();
-}
-
 void FormOutput::applyChanges() {
     TTRACE();
-    m_applyTimer.stop();
-    const ResponseDelegateCurrentParameters* block =
-        CurrentParametersSource(m_dispatcher).answered();
-    // Nothing is built from a placeholder or written while the controller restarts.
-    if (block == nullptr || block->isSoftResetActive()) {
-        retryApply();
-        return;
-    }
-    std::unique_ptr<CommandSetCurrentParameters> command(CommandFactory::setParams(block->data()));
+    m_applyPass->converge(
+        m_applyRetryMs,
+        [this](CommandSetCurrentParameters& command) { return writeEdgeStretch(command); },
+        [this](std::unique_ptr<CommandSetCurrentParameters> command) {
+            applyOutputState(std::move(command));
+        });
+}
+
+bool FormOutput::writeEdgeStretch(CommandSetCurrentParameters& command) const {
     const bool edgeActive = m_checkBoxEdStrechActive->isChecked();
     const int edgeLevel = m_sboxEdStretchLevel->value();
     const int edgeScale = m_sboxEdStretchScale->value();
-    if (block->isOutputEdgeActive() != edgeActive || block->EdgeStrechScale() != edgeScale ||
-        block->EdgeStrechLevel() != edgeLevel) {
-        command->setOutputEdgeStrechActive(edgeActive);
-        command->setEdgeStrechScale(static_cast<signed char>(edgeScale));
-        command->setEdgeStretchLevel(static_cast<signed char>(edgeLevel));
-        m_dispatcher->queueCommand(command.release());
-        retryApply();
-        return;
+    if (command.isOutputEdgeActive() == edgeActive && command.EdgeStrechScale() == edgeScale &&
+        command.EdgeStrechLevel() == edgeLevel) {
+        return false;
     }
+    command.setOutputEdgeStrechActive(edgeActive);
+    command.setEdgeStrechScale(static_cast<signed char>(edgeScale));
+    command.setEdgeStretchLevel(static_cast<signed char>(edgeLevel));
+    return true;
+}
+
+// The edge stretch agrees: the output state goes through the operations, or, when it
+// agrees too, the block is saved.
+void FormOutput::applyOutputState(std::unique_ptr<CommandSetCurrentParameters> command) {
     const int encoding = m_comboOutputEncoding->currentIndex() + 1;
     const bool enabled = m_checkBoxOutputEnabled->isChecked();
-    if (block->outputEncoding() == encoding && block->isOutputEnabled() == enabled) {
+    if (command->outputEncoding() == encoding && command->isOutputEnabled() == enabled) {
         EnableDisableUiSetting(enabled);
         m_operations->setHeldCommand(command.release());
         m_operations->saveParametersToFlash();

@@ -334,7 +334,7 @@ bool VirtualController::receiveReport(const QByteArray& report) {
     request.opcode = static_cast<quint8>(padded.at(kRequestOpcode));
     request.command = padded.mid(kRequestOpcode);
     emit requestReceived(request.opcode);
-    if (m_silent) {
+    if (m_silent || m_scenario.ignoredOpcodes.contains(request.opcode)) {
         return true;
     }
     const Handler handler = handlerFor(request.opcode);

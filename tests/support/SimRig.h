@@ -78,6 +78,7 @@ public:
         periods.testModeRetryMs = 25;
         periods.diagInTestModeRetryMs = 30;
         periods.slowInTestModeRetryMs = 35;
+        periods.answerWaitMs = 50;
         ops.setPeriods(periods);
     }
     ~SimRig() { dispatcher.StopCommunication(); }
@@ -90,13 +91,16 @@ public:
         return delegate<ResponseDelegateCurrentParameters>("CurrentParameters");
     }
 
-    // Opens the board and waits for its first parameter block.
-    bool connectBoard() {
+    // Opens the board without asking it anything (its first answer is still to come).
+    bool openBoard() {
         for (int attempt = 0; attempt < 3 && !provider.isOpen(); ++attempt) {
             dispatcher.firstConnection();
         }
-        return provider.isOpen() && parameters() != nullptr && refresh();
+        return provider.isOpen() && parameters() != nullptr;
     }
+
+    // Opens the board and waits for its first parameter block.
+    bool connectBoard() { return openBoard() && refresh(); }
 
     // Asks for the parameters and waits until the delegate has them.
     bool refresh() {
