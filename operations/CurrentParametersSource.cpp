@@ -9,10 +9,6 @@
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
 
-namespace {
-const QString kDelegateName = QStringLiteral("CurrentParameters");
-}
-
 CurrentParametersSource::CurrentParametersSource(DeviceEventDispatcher* dispatcher)
     : m_dispatcher(dispatcher) {}
 
@@ -21,7 +17,7 @@ ResponseDelegateCurrentParameters* CurrentParametersSource::delegate() const {
         return nullptr;
     }
     return qobject_cast<ResponseDelegateCurrentParameters*>(
-        m_dispatcher->responseDelegate(kDelegateName));
+        m_dispatcher->responseDelegate(ResponseDelegateCurrentParameters::registryName()));
 }
 
 ResponseDelegateCurrentParameters* CurrentParametersSource::answered() const {

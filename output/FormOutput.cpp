@@ -27,11 +27,11 @@
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
 #include "operations/ConvergingPass.h"
+#include "operations/CurrentParametersSource.h"
 #include "operations/SetOperations.h"
 #include "operations/getoperations.h"
 
 namespace {
-const QString kParametersDelegate = QStringLiteral("CurrentParameters");
 
 constexpr int kModeButtonSize = 90;
 constexpr int kSwitchWidth = 90;
@@ -290,11 +290,7 @@ void FormOutput::setStackIndex(int value) {
 }
 
 ResponseDelegateCurrentParameters* FormOutput::parameters() const {
-    if (!m_dispatcher) {
-        return nullptr;
-    }
-    return qobject_cast<ResponseDelegateCurrentParameters*>(
-        m_dispatcher->responseDelegate(kParametersDelegate));
+    return CurrentParametersSource(m_dispatcher).delegate();
 }
 
 int FormOutput::reportedMode() const {
