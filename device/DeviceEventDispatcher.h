@@ -167,6 +167,8 @@ public slots:
 
 private:
     void sendAtOnceIfRested();
+    bool isRested() const;
+    void sendNow();
     void routePacket(const QByteArray& packet, int fullSize);
     void adoptDeviceKindOf(const DeviceIoDataProvider* provider);
     void connectTimers();
@@ -183,6 +185,7 @@ private:
     QList<QPointer<DeviceCommand>> m_queue;
     QTimer m_commandTimer;
     QTimer m_receiverTimer;
+    QTimer m_sendNowTimer;
     QElapsedTimer m_lastSend;
     int m_defaultQueueIntervalMs = kDefaultQueueTimeIntervalMs;
     int m_defaultResponseIntervalMs = kDefaultResponseTimeIntervalMs;
