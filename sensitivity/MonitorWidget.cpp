@@ -24,6 +24,8 @@ const char kImageFormat[] = "PNG";
 constexpr int kEraseForwardExtraWidth = 2;
 constexpr int kLabelOffset = 14;
 constexpr int kButtonMargin = 8;
+// The log covers at most this much of the drawing's top left corner.
+constexpr int kMaximumLogWidth = 480;
 const QColor kBackground(Qt::black);
 const QColor kMouseColour(0, 188, 228);
 const QColor kTouchOneColour(226, 1, 119);
@@ -146,7 +148,7 @@ void MonitorWidget::buildUi() {
 }
 
 void MonitorWidget::placeChildren() {
-    m_log->setGeometry(0, 0, width() / 3, height() / 2);
+    m_log->setGeometry(0, 0, std::min(width() / 3, kMaximumLogWidth), height() / 4);
     int right = width() - kButtonMargin;
     for (auto it = m_buttons.crbegin(); it != m_buttons.crend(); ++it) {
         QToolButton* button = *it;
@@ -439,7 +441,12 @@ void MonitorWidget::DrawLine(QPointF from, QPointF to, int width, QColor colour)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(colour.isValid() ? colour : QColor(Qt::white), w, m_settings.line,
                         m_settings.cap, m_settings.join));
-    painter.drawLine(from, to);
+    if (from == to) {
+        // A line of no length draws nothing; the pen's point is the dot a press leaves.
+        painter.drawPoint(from);
+    } else {
+        painter.drawLine(from, to);
+    }
     update(QRectF(QPointF(std::min(from.x(), to.x()) - w, std::min(from.y(), to.y()) - w),
                   QPointF(std::max(from.x(), to.x()) + w, std::max(from.y(), to.y()) + w))
                .toAlignedRect());
@@ -457,7 +464,11 @@ void MonitorWidget::strokeSegments(const QVector<QLineF>& segments, int width,
                         m_settings.cap, m_settings.join));
     QRectF touched;
     for (const QLineF& segment : segments) {
-        painter.drawLine(segment);
+        if (segment.p1() == segment.p2()) {
+            painter.drawPoint(segment.p1());
+        } else {
+            painter.drawLine(segment);
+        }
         touched |= QRectF(segment.p1(), segment.p2()).normalized();
     }
     update(touched.adjusted(-width, -width, width, width).toAlignedRect());

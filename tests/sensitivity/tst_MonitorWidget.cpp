@@ -188,6 +188,23 @@ private slots:
         QVERIFY2(std::abs(covered - drawnWidth) <= 1, qPrintable(QString::number(covered)));
     }
 
+    void pressLeavesADot_data() {
+        QTest::addColumn<QString>("cap");
+        QTest::addRow("square") << QStringLiteral("SquareCap");
+        QTest::addRow("round") << QStringLiteral("RoundCap");
+        QTest::addRow("flat") << QStringLiteral("FlatCap");
+    }
+    void pressLeavesADot() {
+        QFETCH(QString, cap);
+        setErase("NONE");
+        QSettings().setValue(QStringLiteral("MonitorView/Cap"), cap);
+        open();
+        QTest::touchEvent(m_monitor.get(), m_device).press(0, QPoint(300, 200), m_monitor.get());
+        QTest::touchEvent(m_monitor.get(), m_device).release(0, QPoint(300, 200), m_monitor.get());
+        QCOMPARE(pixel(302, 202), kOrange);
+        QCOMPARE(pixel(300, 215), kBlack);
+    }
+
     void logLines() {
         setErase("NONE");
         open();
