@@ -10,6 +10,10 @@ class DeviceCommand : public QObject {
 public:
     explicit DeviceCommand(QObject* parent = nullptr) : QObject(parent) {}
 
+    // True for a command that writes back a block the controller sent earlier. Such a
+    // command is stale once the controller has been lost, so the dispatcher drops it.
+    virtual bool isStateMutating() const { return false; }
+
 public slots:
     // The command bytes, opcode first (at most 59 bytes: opcode and 58 payload bytes).
     // The dispatcher adds the packet index and the provider the report id.

@@ -42,7 +42,8 @@ public:
     // sent (previous), ready for the writers.
     virtual DeviceCommand* setParams(QByteArray previous) const = 0;
     // Set-filter and set-tracker commands over a copy of a filter or tracker report the
-    // controller sent (previous), ready for the writers.
+    // controller sent (previous), ready for the writers; null when previous is not a
+    // whole report of that set.
     virtual DeviceCommand* setFilterAB(QByteArray previous) const = 0;
     virtual DeviceCommand* setTrackerParams(QByteArray previous) const = 0;
     // The zonal filter coefficients of array A or B: count byte, then the values.

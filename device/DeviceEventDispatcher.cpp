@@ -44,6 +44,12 @@ DeviceEventDispatcher::~DeviceEventDispatcher() {
     }
 }
 
+void DeviceEventDispatcher::discardCommand(DeviceCommand* command) {
+    if (command->parent() == nullptr) {
+        command->deleteLater();
+    }
+}
+
 void DeviceEventDispatcher::connectTimers() {
     connect(&m_commandTimer, &QTimer::timeout, this, &DeviceEventDispatcher::processSingleCommand);
     connect(&m_receiverTimer, &QTimer::timeout, this, &DeviceEventDispatcher::checkNewDataArrived);
@@ -128,6 +134,11 @@ void DeviceEventDispatcher::queueCommand(DeviceCommand* command) {
         TLOG_WARNING(QStringLiteral("A null command was not queued."));
         return;
     }
+    if (m_controllerLost && command->isStateMutating()) {
+        TLOG_WARNING(QStringLiteral("Set command not queued: the controller is lost."));
+        discardCommand(command);
+        return;
+    }
     m_queue.append(command);
     if (m_state == Idle) {
         m_setNewState(Sending);
@@ -192,12 +203,38 @@ DeviceIoDataProvider* DeviceEventDispatcher::setDeviceIoDataProvider(QString nam
 void DeviceEventDispatcher::followProvider(DeviceIoDataProvider* provider) {
     // The current provider, whichever it is, may ask for a search of every known pair.
     if (!m_provider.isNull()) {
-        disconnect(m_provider.data(), &DeviceIoDataProvider::deviceFirstConnection, this,
-                   &DeviceEventDispatcher::checkNewVidPid);
+        disconnect(m_provider.data(), nullptr, this, nullptr);
     }
     m_provider = provider;
+    m_controllerLost = false;
     connect(provider, &DeviceIoDataProvider::deviceFirstConnection, this,
             &DeviceEventDispatcher::checkNewVidPid, Qt::UniqueConnection);
+    connect(provider, &DeviceIoDataProvider::deviceUnplugged, this,
+            &DeviceEventDispatcher::onControllerLost, Qt::UniqueConnection);
+    connect(provider, &DeviceIoDataProvider::devicePlugged, this,
+            &DeviceEventDispatcher::onControllerFound, Qt::UniqueConnection);
+}
+
+void DeviceEventDispatcher::onControllerLost() {
+    m_controllerLost = true;
+    int dropped = 0;
+    for (auto it = m_queue.begin(); it != m_queue.end();) {
+        if (!it->isNull() && (*it)->isStateMutating()) {
+            discardCommand(it->data());
+            it = m_queue.erase(it);
+            ++dropped;
+        } else {
+            ++it;
+        }
+    }
+    if (dropped > 0) {
+        TLOG_WARNING(QStringLiteral("%1 queued set commands dropped: the controller was lost.")
+                         .arg(dropped));
+    }
+}
+
+void DeviceEventDispatcher::onControllerFound() {
+    m_controllerLost = false;
 }
 
 void DeviceEventDispatcher::stopReceiverTimer() {
@@ -262,14 +299,9 @@ void DeviceEventDispatcher::checkNewVidPid() {
     bool connected = false;
     while (!m_communicationStopped && !m_provider.isNull()) {
         connected = firstConnection();
-        if (connected) {
+        if (connected || !pauseBeforeNextAttempt()) {
             break;
         }
-        QEventLoop wait;
-        m_waitLoop = &wait;
-        QTimer::singleShot(m_connectionRetryIntervalMs, &wait, &QEventLoop::quit);
-        wait.exec();
-        m_waitLoop = nullptr;
     }
     m_waitingForDevice = false;
     if (!connected) {
@@ -281,6 +313,25 @@ void DeviceEventDispatcher::checkNewVidPid() {
     if (!m_provider.isNull()) {
         emit m_provider->devicePlugged();
     }
+}
+
+// False when something other than the pause's own timer ended it: StopCommunication(),
+// or the application quitting. Once QCoreApplication::quit() has run, every event loop
+// returns at once without waiting, so going on would only spin.
+bool DeviceEventDispatcher::pauseBeforeNextAttempt() {
+    QEventLoop wait;
+    bool paused = false;
+    QTimer::singleShot(m_connectionRetryIntervalMs, &wait, [&wait, &paused] {
+        paused = true;
+        wait.quit();
+    });
+    m_waitLoop = &wait;
+    wait.exec();
+    m_waitLoop = nullptr;
+    if (!paused && !m_communicationStopped) {
+        TLOG_INFO(QStringLiteral("Search for the device ended: the application is quitting."));
+    }
+    return paused;
 }
 
 bool DeviceEventDispatcher::StopCommunication() {

@@ -40,7 +40,12 @@ class QEventLoop;
 //    arrive while no kind is current and the provider's information names a pair that
 //    a kind owns, that kind becomes current, so replayed packets reach the delegates.
 //  - checkNewVidPid() waits for the device in a local event loop; a call that arrives
-//    while it waits returns at once. StopCommunication() ends the wait.
+//    while it waits returns at once. StopCommunication() and the application quitting
+//    end the wait.
+//  - When the current provider reports the controller lost (deviceUnplugged()), queued
+//    state-mutating commands are dropped and new ones are refused until it reports the
+//    controller back (devicePlugged()): they were built from blocks of the controller
+//    as it was, and sent after a replug they would undo what it has now.
 //
 // The program uses the single instance(); tests may construct their own dispatchers.
 // GUI thread only.
@@ -103,6 +108,8 @@ public:
     bool isWaitingForDevice() const { return m_waitingForDevice; }
     // True once StopCommunication() ran: nothing is sent or read again.
     bool isCommunicationStopped() const { return m_communicationStopped; }
+    // True between the current provider's deviceUnplugged() and its next devicePlugged().
+    bool isControllerLost() const { return m_controllerLost; }
 
 signals:
     // A packet of full size (responseSize(), 60 bytes) reached a delegate.
@@ -112,7 +119,8 @@ signals:
 
 public slots:
     // Appends the command (taking ownership when it has no parent) and starts sending.
-    // Null is ignored with a warning.
+    // Null is ignored with a warning; a state-mutating command while the controller is
+    // lost is refused with a warning (and deleted when it has no parent).
     void queueCommand(DeviceCommand* command);
     // Puts the packet index in front of data and hands it to the current provider.
     void sendToDevice(QByteArray data);
@@ -154,6 +162,10 @@ private:
     void adoptDeviceKindOf(const DeviceIoDataProvider* provider);
     void connectTimers();
     void followProvider(DeviceIoDataProvider* provider);
+    bool pauseBeforeNextAttempt();
+    void onControllerLost();
+    void onControllerFound();
+    static void discardCommand(DeviceCommand* command);
 
     QMap<QString, QPointer<DeviceIoDataProvider>> m_providers;
     QPointer<DeviceIoDataProvider> m_provider;
@@ -172,5 +184,6 @@ private:
     DeviceUsbVidPid m_lastAdoptedPair{-1, -1};
     bool m_waitingForDevice = false;
     bool m_communicationStopped = false;
+    bool m_controllerLost = false;
     QEventLoop* m_waitLoop = nullptr;
 };

@@ -65,10 +65,21 @@ bool HidApiIoDataProvider::deviceConnect(const QString& path, int vid, int pid) 
     }
     fillInfo(vid, pid);
     TLOG_INFO(QStringLiteral("HidApiIoDataProvider %1").arg(m_info.versionText));
+    reportUnloggedDataRequests();
     setRescanInterval(m_connectRescanIntervalMs);
     m_rescanTimer.start();
     emit devicePlugged();
     return true;
+}
+
+void HidApiIoDataProvider::reportUnloggedDataRequests() {
+    const int unlogged = m_unloggedDataRequests - 1;
+    m_unloggedDataRequests = 0;
+    if (unlogged > 0) {
+        TLOG_INFO(QStringLiteral("%1 more data requests with disconnected device were not "
+                                 "logged.")
+                      .arg(unlogged));
+    }
 }
 
 void HidApiIoDataProvider::readDeviceStrings(int vid, int pid) {
@@ -136,7 +147,10 @@ bool HidApiIoDataProvider::setRescanInterval(int ms) {
 QList<QByteArray> HidApiIoDataProvider::getData() {
     QList<QByteArray> reports;
     if (m_handle == nullptr) {
-        TLOG_WARNING(QStringLiteral("Data requested with disconnected device."));
+        // Polled every receiver tick: one line per disconnection, the rest counted.
+        if (m_unloggedDataRequests++ == 0) {
+            TLOG_WARNING(QStringLiteral("Data requested with disconnected device."));
+        }
         return reports;
     }
     const int minimum = std::max(static_cast<int>(m_info.inputLength), 1);
@@ -156,14 +170,24 @@ QList<QByteArray> HidApiIoDataProvider::getData() {
         }
         count = m_hidApi->read(m_handle, m_readBuffer.data(), m_readBuffer.size());
     }
-    if (count != kReadError && !m_present) {
+    if (count == kReadError) {
+        dropFailedHandle();
+    } else if (!m_present) {
         emit devicePlugged();
-        rescan();
-    } else if (count == kReadError && m_present) {
-        emit deviceUnplugged();
         rescan();
     }
     return reports;
+}
+
+// A handle that fails to read stays failed (the device re-enumerated, or the system
+// invalidated it over a suspend), even while the device is still listed. It is closed
+// and the device counts as lost, so the scans reopen it as after an unplug.
+void HidApiIoDataProvider::dropFailedHandle() {
+    TLOG_WARNING(QStringLiteral("Read error on the open device, closing it until it is found."));
+    m_lost = true;
+    m_scansSinceLoss = 0;
+    close();
+    emit deviceUnplugged();
 }
 
 void HidApiIoDataProvider::sendData(QByteArray data) {
@@ -179,8 +203,15 @@ void HidApiIoDataProvider::sendData(QByteArray data) {
                                  .arg(data.size())
                                  .arg(QString::fromLatin1(data.toHex())));
     // Every platform gets the same bytes: a short report is padded here, not by the HID
-    // layer (Windows pads, hidraw and libusb do not).
+    // layer (Windows pads, hidraw and libusb do not). A longer one would be cut or
+    // refused differently by each layer, so it is not sent at all.
     const int reportLength = std::max(static_cast<int>(m_info.outputLength), kReportLength);
+    if (data.size() > reportLength) {
+        TLOG_WARNING(QStringLiteral("Report of %1 bytes not sent, a report holds at most %2.")
+                         .arg(data.size())
+                         .arg(reportLength));
+        return;
+    }
     if (data.size() < reportLength) {
         data.append(QByteArray(reportLength - data.size(), '\0'));
     }

@@ -12,15 +12,17 @@
 // code runs over the system hidapi, the tests' scripted fake and the virtual controller.
 //
 // Reports are 61 bytes: report id, then 60 bytes. Outgoing reports are padded with
-// zeros to 61 bytes so the bytes on the wire do not depend on the platform's HID layer.
-// Incoming reports shorter than 61 bytes, or of 4096 bytes and more, are dropped.
+// zeros to 61 bytes so the bytes on the wire do not depend on the platform's HID layer;
+// a longer one is refused with a warning and nothing is written. Incoming reports
+// shorter than 61 bytes, or of 4096 bytes and more, are dropped.
 //
 // A periodic scan (every 50 s by default, started by the first successful connect)
 // enumerates HID devices. The first scan that misses the open device closes it and
-// emits deviceUnplugged() once; when the device has been seen again on five scans it is
-// reopened and devicePlugged() is emitted. While the interval is the fast one (250 ms)
-// and the device stays away, deviceFirstConnection() is emitted every fifth missed scan
-// so the dispatcher can look for the device under any known VID/PID.
+// emits deviceUnplugged() once; a read error (-1) does the same even while the device
+// is still listed, since the handle stays broken. When the device has been seen again
+// on five scans it is reopened and devicePlugged() is emitted. While the interval is the
+// fast one (250 ms) and the device stays away, deviceFirstConnection() is emitted every
+// fifth missed scan so the dispatcher can look for the device under any known VID/PID.
 class HidApiIoDataProvider : public DeviceIoDataProvider {
     Q_OBJECT
 public:
@@ -83,6 +85,8 @@ private:
     void scanDevices();
     void handleDeviceMissing();
     void handleDevicePresent();
+    void dropFailedHandle();
+    void reportUnloggedDataRequests();
 
     std::shared_ptr<HidApi> m_hidApi;
     HidDeviceHandle* m_handle = nullptr;
@@ -101,6 +105,8 @@ private:
     bool m_fastRescan = false;
     int m_scansSinceLoss = 0;
     int m_missedScans = 0;
+    // getData() calls while no device was open, since the last one that opened.
+    int m_unloggedDataRequests = 0;
     int m_connectRescanIntervalMs = kDefaultRescanIntervalMs;
     QTimer m_rescanTimer;
 };

@@ -34,7 +34,6 @@ int hexDigit(QChar c) {
 LogReplayer::LogReplayer(QObject* parent) : DeviceIoDataProvider(parent) {}
 
 LogReplayer::~LogReplayer() {
-    m_stream.setDevice(nullptr);
     m_file.close();
 }
 
@@ -51,20 +50,17 @@ bool LogReplayer::deviceConnect(const QString& path, int, int) {
         return false;
     }
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!m_file.open(QIODevice::ReadOnly)) {
         TLOG_WARNING(QStringLiteral("Replay log %1 cannot be read.").arg(path));
         return false;
     }
-    m_stream.setDevice(&m_file);
-    m_stream.resetStatus();
     m_clock.start();
-    return m_stream.status() == QTextStream::Ok;
+    return true;
 }
 
 bool LogReplayer::close() {
     m_completed = false;
     m_clock.invalidate();
-    m_stream.setDevice(nullptr);
     m_file.close();
     resetEntries();
     return true;
@@ -89,7 +85,7 @@ QList<QByteArray> LogReplayer::getData() {
     }
     if (m_entryKind == EntryKind::None) {
         // Start of the replay, after an information line, or after the last entry.
-        if (m_stream.atEnd()) {
+        if (m_file.atEnd()) {
             finish();
             return {};
         }
@@ -112,10 +108,55 @@ QList<QByteArray> LogReplayer::getData() {
     return {m_decoded};
 }
 
+// The next line without its line end; false at the end of the file. A line longer than
+// kMaxLineLength is consumed and given as an empty line.
+bool LogReplayer::readLine(QString* line) {
+    line->clear();
+    if (m_file.atEnd()) {
+        return false;
+    }
+    // QIODevice::readLine() stops one byte short of the buffer: this one takes the longest
+    // line allowed, its line end, or one byte too many.
+    QByteArray bytes(kMaxLineLength + 2, '\0');
+    const qint64 read = m_file.readLine(bytes.data(), bytes.size());
+    if (read <= 0) {
+        return false;
+    }
+    bytes.truncate(static_cast<int>(read));
+    const bool ended = bytes.endsWith('\n');
+    if (ended) {
+        bytes.chop(1);
+    }
+    if (bytes.endsWith('\r')) {
+        bytes.chop(1);
+    }
+    if (bytes.size() > kMaxLineLength) {
+        TLOG_WARNING(
+            QStringLiteral("Skipping a replayed line longer than %1 bytes.").arg(kMaxLineLength));
+        if (!ended) {
+            skipRestOfLine();
+        }
+        return true;
+    }
+    *line = QString::fromLocal8Bit(bytes);
+    return true;
+}
+
+// Reads and drops what is left of an over-long line, piece by piece.
+void LogReplayer::skipRestOfLine() {
+    QByteArray piece(kMaxLineLength + 1, '\0');
+    while (!m_file.atEnd()) {
+        const qint64 read = m_file.readLine(piece.data(), piece.size());
+        if (read <= 0 || piece.at(static_cast<int>(read) - 1) == '\n') {
+            return;
+        }
+    }
+}
+
 void LogReplayer::readNextEntry() {
     m_pendingLine.clear();
-    while (!m_stream.atEnd()) {
-        const QString line = m_stream.readLine();
+    QString line;
+    while (readLine(&line)) {
         if (line.size() <= kStampClose || line.at(kStampOpen) != QLatin1Char('{') ||
             line.at(kStampClose) != QLatin1Char('}')) {
             continue;
@@ -142,6 +183,12 @@ void LogReplayer::classifyEntry() {
         m_info = DeviceInfoData::fromText(m_pendingLine);
         if (!m_info.has_value()) {
             TLOG_WARNING(QStringLiteral("Unreadable device information: %1").arg(m_pendingLine));
+        } else if (m_info->inputLength < kMinInputLength) {
+            TLOG_WARNING(QStringLiteral("Device information refused, input length %1 is below "
+                                        "a whole report of %2 bytes.")
+                             .arg(m_info->inputLength)
+                             .arg(kMinInputLength));
+            m_info.reset();
         }
         return;
     }
@@ -180,7 +227,6 @@ void LogReplayer::decodeData() {
 void LogReplayer::finish() {
     m_completed = true;
     m_clock.invalidate();
-    m_stream.setDevice(nullptr);
     m_file.close();
 }
 

@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTextStream>
 
 #include <optional>
 
@@ -20,10 +19,20 @@
 // Line format read: tag in characters 0..2, "{" at 3, the elapsed milliseconds
 // right-aligned in characters 4..23, "}" at 24. Records may end in "\r\n\n" or
 // "\r\n\r\n"; the signature text may be that of any compiler. Lines without a valid
-// stamp are skipped, a hex pair that does not parse gives a zero byte.
+// stamp are skipped, a hex pair that does not parse gives a zero byte. A line longer
+// than kMaxLineLength bytes is not read into memory but skipped whole, with a warning.
+// A device-information line whose input length is below a whole report (61 bytes:
+// report id and the 60-byte packet) is refused, so packets are cut at 61 bytes as if
+// the log had none.
 class LogReplayer : public DeviceIoDataProvider {
     Q_OBJECT
 public:
+    // Longer than any record of the logger: a received line of a 4095-byte report with
+    // the longest signature stays below 9 KiB.
+    static constexpr int kMaxLineLength = 16384;
+    // Least input length a device-information line may give.
+    static constexpr quint32 kMinInputLength = 61;
+
     explicit LogReplayer(QObject* parent = nullptr);
     ~LogReplayer() override;
 
@@ -61,6 +70,8 @@ protected:
 private:
     enum class EntryKind { None, Data, Other };
 
+    bool readLine(QString* line);
+    void skipRestOfLine();
     void readNextEntry();
     void classifyEntry();
     void decodeData();
@@ -68,7 +79,6 @@ private:
     void resetEntries();
 
     QFile m_file;
-    QTextStream m_stream;
     QString m_fileName;
     QElapsedTimer m_clock;
     bool m_completed = false;

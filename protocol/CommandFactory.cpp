@@ -1,5 +1,6 @@
 #include "CommandFactory.h"
 
+#include "logging/LogMacros.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/CommandSetFilterAB.h"
 #include "protocol/CommandSetTrackerParams.h"
@@ -7,6 +8,26 @@
 #include "protocol/Opcodes.h"
 #include "protocol/SimpleCommand.h"
 #include "protocol/commandsetfirmareupdate.h"
+
+namespace {
+constexpr int kResponseCodeOffset = 1;
+
+bool refuseUnlessControllerBlock(const QByteArray& block, int responseCode, const char* set) {
+    if (CommandFactory::isControllerBlock(block, responseCode)) {
+        return false;
+    }
+    TLOG_WARNING(QStringLiteral("No %1 set command built from %2 bytes: not a whole report "
+                                "the controller sent.")
+                     .arg(QLatin1String(set))
+                     .arg(block.size()));
+    return true;
+}
+}  // namespace
+
+bool CommandFactory::isControllerBlock(const QByteArray& block, int responseCode) {
+    return block.size() >= kReportBlockSize &&
+           static_cast<quint8>(block.at(kResponseCodeOffset)) == responseCode;
+}
 
 SimpleCommand* CommandFactory::softReset() {
     return new SimpleCommand(Opcode::SoftReset);
@@ -85,12 +106,18 @@ CommandSetCurrentParameters* CommandFactory::setParams(const QByteArray& previou
 }
 
 CommandSetFilterAB* CommandFactory::setFilterAB(const QByteArray& previous) {
+    if (refuseUnlessControllerBlock(previous, ResponseCode::FilterAB, "filter")) {
+        return nullptr;
+    }
     auto* command = new CommandSetFilterAB();
     command->setPreviousResponse(previous);
     return command;
 }
 
 CommandSetTrackerParams* CommandFactory::setTrackerParams(const QByteArray& previous) {
+    if (refuseUnlessControllerBlock(previous, ResponseCode::TrackerParams, "tracker")) {
+        return nullptr;
+    }
     auto* command = new CommandSetTrackerParams();
     command->setPreviousResponse(previous);
     return command;

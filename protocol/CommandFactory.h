@@ -14,6 +14,11 @@ class commandsetfirmareupdate;
 // it after sending.
 class CommandFactory {
 public:
+    // Bytes of a whole report as a delegate holds it (a 61-byte report without its id).
+    static constexpr int kReportBlockSize = 60;
+    // True for a whole report of the given response code, as the controller sends it.
+    static bool isControllerBlock(const QByteArray& block, int responseCode);
+
     static SimpleCommand* softReset();
     static SimpleCommand* getVersion();
     static SimpleCommand* getCopyright();
@@ -37,8 +42,12 @@ public:
     static CommandSetCurrentParameters* setParams(const QByteArray& previous);
     // Opcode 18: the filter set from `previous` (a received "FilterAB" report, normally
     // a copy of the delegate's data()); edit it through its writers, then queue it.
+    // Null (with a warning) unless previous is a whole filter report the controller sent
+    // (response code 21, 60 bytes): the controller zero-fills what a command lacks, so a
+    // command built from less would wipe the filter values it does not carry.
     static CommandSetFilterAB* setFilterAB(const QByteArray& previous);
     // Opcode 35: the tracker set from `previous` (a received "TrackerParams" report).
+    // Null (with a warning) unless previous is a whole tracker report (code 37, 60 bytes).
     static CommandSetTrackerParams* setTrackerParams(const QByteArray& previous);
     // Opcodes 31 (A) and 32 (B): the coefficient count, then the coefficients (at most 57).
     static CommandSetZoneFilter* setZoneFilterA(const QByteArray& values);

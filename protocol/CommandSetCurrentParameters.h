@@ -16,6 +16,7 @@ class CommandSetCurrentParameters : public DeviceCommand,
     Q_OBJECT
 public:
     explicit CommandSetCurrentParameters(QObject* parent = nullptr);
+    bool isStateMutating() const override { return true; }
 
     const QByteArray& parameterBlock() const override { return workingCopy(); }
     QByteArray& writableParameterBlock() override { return workingCopy(); }

@@ -15,6 +15,7 @@ class CommandSetFilterAB : public DeviceCommand,
     Q_OBJECT
 public:
     CommandSetFilterAB() = default;
+    bool isStateMutating() const override { return true; }
 
 public slots:
     QByteArray execute() override;

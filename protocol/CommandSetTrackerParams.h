@@ -16,6 +16,7 @@ class CommandSetTrackerParams : public DeviceCommand,
     Q_OBJECT
 public:
     CommandSetTrackerParams() = default;
+    bool isStateMutating() const override { return true; }
 
 public slots:
     QByteArray execute() override;

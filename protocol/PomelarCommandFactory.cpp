@@ -20,51 +20,51 @@ SimpleCommand* withPayload(int opcode, const QByteArray& payload) {
 }  // namespace
 
 DeviceCommand* PomelarCommandFactory::softReset() const {
-    return new SimpleCommand(Opcode::SoftReset);
+    return CommandFactory::softReset();
 }
 
 DeviceCommand* PomelarCommandFactory::getVersion() const {
-    return new SimpleCommand(Opcode::GetVersion);
+    return CommandFactory::getVersion();
 }
 
 DeviceCommand* PomelarCommandFactory::getCopyright() const {
-    return new SimpleCommand(Opcode::GetCopyright);
+    return CommandFactory::getCopyright();
 }
 
 DeviceCommand* PomelarCommandFactory::getParams() const {
-    return new SimpleCommand(Opcode::GetParams);
+    return CommandFactory::getParams();
 }
 
 DeviceCommand* PomelarCommandFactory::saveParamsToFlash() const {
-    return new SimpleCommand(Opcode::SaveParamsToFlash);
+    return CommandFactory::saveParamsToFlash();
 }
 
 DeviceCommand* PomelarCommandFactory::loadParamsFromFlash() const {
-    return new SimpleCommand(Opcode::LoadParamsFromFlash);
+    return CommandFactory::loadParamsFromFlash();
 }
 
 DeviceCommand* PomelarCommandFactory::loadDefaults() const {
-    return new SimpleCommand(Opcode::LoadDefaults);
+    return CommandFactory::loadDefaults();
 }
 
 DeviceCommand* PomelarCommandFactory::eraseFlashContent() const {
-    return new SimpleCommand(Opcode::EraseFlashContent);
+    return CommandFactory::eraseFlashContent();
 }
 
 DeviceCommand* PomelarCommandFactory::calibration3(QByteArray calibrationData) const {
-    return withPayload(Opcode::Calibration3, calibrationData);
+    return CommandFactory::calibration3(calibrationData);
 }
 
 DeviceCommand* PomelarCommandFactory::getFilterAB() const {
-    return new SimpleCommand(Opcode::GetFilterAB);
+    return CommandFactory::getFilterAB();
 }
 
 DeviceCommand* PomelarCommandFactory::getTrackerParams() const {
-    return new SimpleCommand(Opcode::GetTrackerParams);
+    return CommandFactory::getTrackerParams();
 }
 
 DeviceCommand* PomelarCommandFactory::storeClear() const {
-    return new SimpleCommand(Opcode::StoreClear);
+    return CommandFactory::storeClear();
 }
 
 DeviceCommand* PomelarCommandFactory::storeIsClear() const {
@@ -72,7 +72,7 @@ DeviceCommand* PomelarCommandFactory::storeIsClear() const {
 }
 
 DeviceCommand* PomelarCommandFactory::headerGetParams() const {
-    return new SimpleCommand(Opcode::HeaderGetParams);
+    return CommandFactory::headerGetParams();
 }
 
 DeviceCommand* PomelarCommandFactory::itemSetParams(QByteArray payload) const {
@@ -84,11 +84,11 @@ DeviceCommand* PomelarCommandFactory::itemGetParams() const {
 }
 
 DeviceCommand* PomelarCommandFactory::updateIsReady() const {
-    return new SimpleCommand(Opcode::UpdateIsReady);
+    return CommandFactory::updateIsReady();
 }
 
 DeviceCommand* PomelarCommandFactory::updatePerform() const {
-    return new SimpleCommand(Opcode::UpdatePerform);
+    return CommandFactory::updatePerform();
 }
 
 DeviceCommand* PomelarCommandFactory::updateRequest29() const {
@@ -104,11 +104,11 @@ DeviceCommand* PomelarCommandFactory::updateRequest30() const {
 }
 
 DeviceCommand* PomelarCommandFactory::getZoneFilterA() const {
-    return new SimpleCommand(Opcode::GetZoneFilterA);
+    return CommandFactory::getZoneFilterA();
 }
 
 DeviceCommand* PomelarCommandFactory::getZoneFilterB() const {
-    return new SimpleCommand(Opcode::GetZoneFilterB);
+    return CommandFactory::getZoneFilterB();
 }
 
 DeviceCommand* PomelarCommandFactory::setParams(QByteArray previous) const {

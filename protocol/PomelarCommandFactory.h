@@ -2,9 +2,10 @@
 
 #include "device/DeviceCommandFactory.h"
 
-// Builds our controller's requests; every builder returns a new SimpleCommand without
-// a parent (opcodes in Opcodes.h). The same operations of the static CommandFactory
-// produce the same bytes.
+// Builds our controller's requests; every builder returns a new command without a
+// parent. Every request the static CommandFactory also offers is built by it, so both
+// give the same bytes; only the update requests no other part sends are built here
+// (opcodes in Opcodes.h).
 class PomelarCommandFactory : public DeviceCommandFactory {
 public:
     DeviceCommand* softReset() const override;

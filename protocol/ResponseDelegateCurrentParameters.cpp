@@ -24,7 +24,21 @@ bool ResponseDelegateCurrentParameters::isUnderstood(QByteArray data) {
     return responseCodeOf(data) == ResponseCode::CurrentParameters;
 }
 
+void ResponseDelegateCurrentParameters::addData(QByteArray data) {
+    m_lastPacketIgnored = data.size() < CurrentParametersLayout::kBlockSize;
+    if (m_lastPacketIgnored) {
+        TLOG_WARNING(QStringLiteral("Ignoring a parameter packet of %1 bytes, a block has %2.")
+                         .arg(data.size())
+                         .arg(CurrentParametersLayout::kBlockSize));
+        return;
+    }
+    DeviceResponseDelegate::addData(data);
+}
+
 void ResponseDelegateCurrentParameters::execute() {
+    if (m_lastPacketIgnored) {
+        return;
+    }
     if (!m_started) {
         onFirstAnswer();
     }
@@ -43,14 +57,7 @@ void ResponseDelegateCurrentParameters::execute() {
 
 void ResponseDelegateCurrentParameters::onFirstAnswer() {
     m_started = true;
-    if (m_data.size() > CurrentParametersLayout::kParamVersion.offset) {
-        ParameterVersion::remember(static_cast<quint8>(ParamVersion()));
-    } else {
-        TLOG_WARNING(QStringLiteral("First answer of %1 bytes carries no parameter version, "
-                                    "keeping version %2.")
-                         .arg(m_data.size())
-                         .arg(ParameterVersion::remembered()));
-    }
+    ParameterVersion::remember(static_cast<quint8>(ParamVersion()));
     m_notice = SoftResetNotice::create(this);
     emit signalBoardStarted();
 }

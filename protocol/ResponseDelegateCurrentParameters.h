@@ -13,8 +13,10 @@ class SoftResetNotice;
 // Registered as "CurrentParameters"; one per device kind, living for the whole run.
 //
 // Until the first answer it holds 20 zero bytes: every field reads as 0 / false then
-// (fields from byte 20 on lie outside the placeholder). Short and long packets are read
-// bounds-checked; a byte the packet lacks reads as 0.
+// (fields from byte 20 on lie outside the placeholder). A packet shorter than a full
+// block (60 bytes; the tail of a report cut at the wrong size) is not a block: addData()
+// logs and ignores it, keeping the last block, and the following execute() emits
+// nothing. Longer packets are read bounds-checked.
 //
 // execute() emits, per answer and in this order: on the first answer only
 // signalBoardStarted(); valuesChanged(); signalPressThreshold, signalTouchThreshold,
@@ -56,6 +58,7 @@ signals:
     void signalMonTestDiagFlagChanged();
 
 public slots:
+    void addData(QByteArray data) override;
     void execute() override;
     // Shows the notice when a soft reset starts (unless "General/NoTouchWindow"), hides
     // it when it ends, and signals either state.
@@ -73,6 +76,7 @@ private:
     bool anyMonitorFlagSet() const;
     static bool isNoTouchWindowSet();
 
+    bool m_lastPacketIgnored = false;
     bool m_started = false;
     QPointer<SoftResetNotice> m_notice;
     bool m_softResetActive = false;

@@ -17,6 +17,7 @@ class commandsetfirmareupdate : public DeviceCommand,
 public:
     // A new command sends a header set until an item writer makes it an item set.
     explicit commandsetfirmareupdate(QObject* parent = nullptr);
+    bool isStateMutating() const override { return true; }
 
     const QByteArray& firmwareBlock() const override { return workingCopy(); }
     QByteArray& writableFirmwareBlock() override { return workingCopy(); }

@@ -207,6 +207,7 @@ const QHash<QString, Setter>& setters() {
         {QStringLiteral("silenceFor"), integer(&S::silenceForMs, -1, kLongestTimeMs)},
         {QStringLiteral("unplugAt"), integer(&S::unplugAtMs, -1, kLongestTimeMs)},
         {QStringLiteral("replugAfter"), integer(&S::replugAfterMs, -1, kLongestTimeMs)},
+        {QStringLiteral("readErrorAt"), integer(&S::readErrorAtMs, -1, kLongestTimeMs)},
         {QStringLiteral("firmwareFailure"), setFirmwareFailure},
         {QStringLiteral("firmwareFailItem"), integer(&S::firmwareFailItem, 0, 0xFFFF)},
     };

@@ -37,6 +37,9 @@
 //   reboot                    how long the board is off the bus after a firmware commit
 //   silenceAt, silenceFor     the board stops answering and streaming (-1: for ever)
 //   unplugAt, replugAfter     the board leaves the bus and comes back (-1: stays away)
+//   readErrorAt               every open handle fails its reads and writes from then on
+//                             while the board stays listed (as after a fast
+//                             re-enumeration or a suspend); a handle opened later works
 //   firmwareFailure           none, storeclear, headerset, headerecho, item, itemsilent,
 //                             notready, commit, noreturn
 //   firmwareFailItem          entry number that the item failures hit
@@ -100,6 +103,7 @@ struct SimScenario {
     int silenceForMs = -1;
     int unplugAtMs = -1;
     int replugAfterMs = 3000;
+    int readErrorAtMs = -1;
 
     FirmwareFailure firmwareFailure = FirmwareFailure::None;
     int firmwareFailItem = 0;

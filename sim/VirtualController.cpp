@@ -128,7 +128,7 @@ VirtualController::VirtualController(const SimScenario& scenario, QObject* paren
 
 void VirtualController::setUpTimers() {
     for (QTimer* once : {&m_answerTimer, &m_softResetTimer, &m_scriptTimer, &m_silenceTimer,
-                         &m_plugTimer, &m_commitTimer, &m_returnTimer}) {
+                         &m_plugTimer, &m_readErrorTimer, &m_commitTimer, &m_returnTimer}) {
         once->setSingleShot(true);
         once->setTimerType(Qt::PreciseTimer);
     }
@@ -142,6 +142,7 @@ void VirtualController::setUpTimers() {
     connect(&m_scriptTimer, &QTimer::timeout, this, &VirtualController::playScript);
     connect(&m_commitTimer, &QTimer::timeout, this, &VirtualController::finishCommit);
     connect(&m_returnTimer, &QTimer::timeout, this, &VirtualController::powerUp);
+    connect(&m_readErrorTimer, &QTimer::timeout, this, &VirtualController::invalidateHandles);
     connect(&m_silenceTimer, &QTimer::timeout, this, [this]() {
         const bool starting = !m_silent;
         setSilent(starting);
@@ -165,7 +166,8 @@ void VirtualController::setScenario(const SimScenario& scenario) {
     if (m_onBus) {
         leaveBus();
     }
-    for (QTimer* timer : {&m_scriptTimer, &m_silenceTimer, &m_plugTimer, &m_returnTimer}) {
+    for (QTimer* timer :
+         {&m_scriptTimer, &m_silenceTimer, &m_plugTimer, &m_readErrorTimer, &m_returnTimer}) {
         timer->stop();
     }
     m_scenario = scenario;
@@ -245,6 +247,9 @@ void VirtualController::armScenarioEvents() {
     }
     if (m_scenario.unplugAtMs >= 0) {
         m_plugTimer.start(m_scenario.unplugAtMs);
+    }
+    if (m_scenario.readErrorAtMs >= 0) {
+        m_readErrorTimer.start(m_scenario.readErrorAtMs);
     }
 }
 
@@ -653,6 +658,10 @@ void VirtualController::replug() {
     if (!m_onBus) {
         powerUp();
     }
+}
+
+void VirtualController::invalidateHandles() {
+    emit handlesInvalidated();
 }
 
 void VirtualController::setSilent(bool silent) {

@@ -77,6 +77,8 @@ public:
     void liftFinger();
     void unplug();
     void replug();
+    // Breaks every handle open on the host while the board stays on the bus.
+    void invalidateHandles();
     void setSilent(bool silent);
     bool isSilent() const { return m_silent; }
     void setLatencyMs(int ms) { m_scenario.latencyMs = qMax(0, ms); }
@@ -93,6 +95,7 @@ public:
 signals:
     void reportSent(const QByteArray& report);
     void busPresenceChanged(bool onBus);
+    void handlesInvalidated();
     void requestReceived(int opcode);
 
 private:
@@ -193,6 +196,7 @@ private:
     QTimer m_scriptTimer;
     QTimer m_silenceTimer;
     QTimer m_plugTimer;
+    QTimer m_readErrorTimer;
     QTimer m_commitTimer;
     QTimer m_returnTimer;
 };

@@ -32,11 +32,14 @@ VirtualHidApi::VirtualHidApi(VirtualController* controller) : m_controller(contr
                                           [this](const QByteArray& report) { deliver(report); });
     m_busConnection = QObject::connect(controller, &VirtualController::busPresenceChanged,
                                        [this](bool onBus) { busChanged(onBus); });
+    m_invalidateConnection = QObject::connect(controller, &VirtualController::handlesInvalidated,
+                                              [this]() { killOpenHandles(); });
 }
 
 VirtualHidApi::~VirtualHidApi() {
     QObject::disconnect(m_reportConnection);
     QObject::disconnect(m_busConnection);
+    QObject::disconnect(m_invalidateConnection);
 }
 
 int VirtualHidApi::init() {
@@ -157,9 +160,12 @@ void VirtualHidApi::deliver(const QByteArray& report) {
 }
 
 void VirtualHidApi::busChanged(bool onBus) {
-    if (onBus) {
-        return;
+    if (!onBus) {
+        killOpenHandles();
     }
+}
+
+void VirtualHidApi::killOpenHandles() {
     for (const auto& device : m_devices) {
         device->alive = false;
         device->input.clear();

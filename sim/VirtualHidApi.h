@@ -23,8 +23,8 @@
 //    are sent; a handle keeps at most kInputQueueCapacity of them and drops the oldest,
 //    as the operating system's HID buffer does. Returns 0 when none waits (a blocking
 //    read cannot wait on the event loop either), -1 once the controller has left the
-//    bus since the handle was opened (the handle stays dead after a re-plug), or for an
-//    unknown handle or a null buffer.
+//    bus or invalidated its handles since the handle was opened (the handle stays dead
+//    after a re-plug), or for an unknown handle or a null buffer.
 //  - write(): the report must start with report id 1 and be 1..61 bytes; shorter ones are
 //    padded with zeros. Returns 61 (the output report length), or -1 when the handle is
 //    dead or unknown or the report is malformed.
@@ -68,6 +68,7 @@ private:
     bool isUsable(const OpenDevice* device) const;
     void deliver(const QByteArray& report);
     void busChanged(bool onBus);
+    void killOpenHandles();
     static int copyString(const QString& text, wchar_t* buffer, size_t capacity);
     HidDeviceInfo* controllerInfo() const;
     static HidDeviceInfo* keyboardInfo();
@@ -76,4 +77,5 @@ private:
     std::vector<std::unique_ptr<OpenDevice>> m_devices;
     QMetaObject::Connection m_reportConnection;
     QMetaObject::Connection m_busConnection;
+    QMetaObject::Connection m_invalidateConnection;
 };

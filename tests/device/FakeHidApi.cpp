@@ -28,6 +28,9 @@ int FakeHidApi::exit() {
 
 HidDeviceHandle* FakeHidApi::open(unsigned short vendorId, unsigned short productId) {
     ++openCalls;
+    if (onOpen) {
+        onOpen();
+    }
     openAttempts.append(qMakePair(vendorId, productId));
     if (!m_attached || vendorId != m_vendorId || productId != m_productId) {
         return nullptr;
@@ -63,9 +66,13 @@ int FakeHidApi::setNonblocking(HidDeviceHandle*, int nonblock) {
     return failNonblocking ? -1 : 0;
 }
 
-int FakeHidApi::read(HidDeviceHandle*, unsigned char* buffer, size_t length) {
+bool FakeHidApi::isDead(HidDeviceHandle* device) const {
+    return !m_attached || reinterpret_cast<quintptr>(device) < m_firstLiveHandle;
+}
+
+int FakeHidApi::read(HidDeviceHandle* device, unsigned char* buffer, size_t length) {
     lastReadCapacity = length;
-    if (!m_attached) {
+    if (isDead(device)) {
         return -1;
     }
     if (m_reads.isEmpty()) {
@@ -82,8 +89,8 @@ int FakeHidApi::read(HidDeviceHandle*, unsigned char* buffer, size_t length) {
     return static_cast<int>(count);
 }
 
-int FakeHidApi::write(HidDeviceHandle*, const unsigned char* data, size_t length) {
-    if (!m_attached) {
+int FakeHidApi::write(HidDeviceHandle* device, const unsigned char* data, size_t length) {
+    if (isDead(device)) {
         return -1;
     }
     writes.append(QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(length)));

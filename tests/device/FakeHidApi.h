@@ -5,6 +5,8 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
+
 #include "device/HidApi.h"
 
 // A scripted HID backend for the tests. One device model may be attached: it is listed
@@ -26,6 +28,9 @@ public:
     // Removes the device from the enumeration and makes open() fail; reads on an open
     // handle return -1.
     void detach();
+    // Every handle open now fails its reads and writes (-1) while the device stays listed
+    // and can be opened again, as after a fast re-enumeration; later handles work.
+    void invalidateOpenHandles() { m_firstLiveHandle = m_nextHandle; }
     // Other devices listed before ours (ours is appended last while attached).
     void setOtherDevices(const QList<Listed>& devices) { m_others = devices; }
 
@@ -44,6 +49,8 @@ public:
     QString productText = QStringLiteral("tavirel touch");
     QString serialText = QStringLiteral("SN0042");
 
+    // Called at the start of every open().
+    std::function<void()> onOpen;
     // Every open() call's pair, in order.
     QList<QPair<unsigned short, unsigned short>> openAttempts;
     int initCalls = 0;
@@ -82,5 +89,8 @@ private:
     unsigned short m_productId = 0;
     QList<Listed> m_others;
     QList<Read> m_reads;
+    bool isDead(HidDeviceHandle* device) const;
+
     quintptr m_nextHandle = 0x10;
+    quintptr m_firstLiveHandle = 0;
 };

@@ -68,3 +68,10 @@ public:
 private:
     QByteArray m_bytes;
 };
+
+// A request that writes back a block of the controller, with fixed bytes.
+class TestSetCommand : public TestCommand {
+public:
+    using TestCommand::TestCommand;
+    bool isStateMutating() const override { return true; }
+};

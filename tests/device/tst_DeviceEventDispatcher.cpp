@@ -327,6 +327,93 @@ private slots:
                  0);
     }
 
+    // Quitting makes every event loop return at once, so a search that only waited on its
+    // pause would spin through open attempts for ever; it must end instead.
+    void quitEndsTheSearch_data() {
+        QTest::addColumn<bool>("quitFirst");
+        QTest::addRow("quit while waiting") << false;
+        QTest::addRow("quit before the search") << true;
+    }
+    void quitEndsTheSearch() {
+        QFETCH(bool, quitFirst);
+        useHid();
+        m_dispatcher->setConnectionRetryInterval(1);
+        LogSpy log;
+        // A search that failed to stop is stopped here, so the test fails instead of hanging.
+        m_hid->onOpen = [this] {
+            if (m_hid->openCalls > 1000) {
+                m_dispatcher->StopCommunication();
+            }
+        };
+        QTimer::singleShot(0, this, [this, quitFirst] {
+            if (quitFirst) {
+                QCoreApplication::quit();
+            }
+            emit m_hidProvider->deviceFirstConnection();
+        });
+        if (!quitFirst) {
+            QTimer::singleShot(20, QCoreApplication::instance(), &QCoreApplication::quit);
+        }
+        QCoreApplication::exec();
+        QVERIFY(!m_dispatcher->isWaitingForDevice());
+        QVERIFY(!m_dispatcher->isCommunicationStopped());
+        QVERIFY(m_hid->openCalls >= 1);
+        QVERIFY(m_hid->openCalls < 100);
+        QCOMPARE(log.count(SillyLogger::Information,
+                           "Search for the device ended: the application is quitting."),
+                 1);
+    }
+
+    // Set commands were built from the controller's blocks before the loss; sent after
+    // its return they would undo what it holds now, so they never reach it.
+    void setCommandsAreDroppedWhenTheControllerIsLost_data() {
+        QTest::addColumn<bool>("listed");
+        QTest::addRow("unplugged") << false;
+        QTest::addRow("read errors while listed") << true;
+    }
+    void setCommandsAreDroppedWhenTheControllerIsLost() {
+        QFETCH(bool, listed);
+        connectHid();
+        QPointer<TestCommand> staleSet = new TestSetCommand(QByteArray::fromHex("04aa"));
+        QPointer<TestCommand> get = new TestCommand(QByteArray::fromHex("05"));
+        m_dispatcher->queueCommand(staleSet);
+        m_dispatcher->queueCommand(get);
+        LogSpy log;
+        if (listed) {
+            m_hid->invalidateOpenHandles();
+            m_hidProvider->getData();
+        } else {
+            m_hid->detach();
+            m_hidProvider->onRescan();
+        }
+        QVERIFY(m_dispatcher->isControllerLost());
+        QCOMPARE(m_dispatcher->queuedCommandCount(), 1);
+        QCOMPARE(log.count(SillyLogger::Warning,
+                           "1 queued set commands dropped: the controller was lost."),
+                 1);
+        QPointer<TestCommand> lateSet = new TestSetCommand(QByteArray::fromHex("04cc"));
+        m_dispatcher->queueCommand(lateSet);
+        QCOMPARE(m_dispatcher->queuedCommandCount(), 1);
+        QCOMPARE(log.count(SillyLogger::Warning, "Set command not queued: the controller is lost."),
+                 1);
+        deletePostedCommands();
+        QVERIFY(staleSet.isNull());
+        QVERIFY(lateSet.isNull());
+        QVERIFY(!get.isNull());
+
+        m_hid->attach(0x25C8, 0x14);
+        for (int scan = 0; scan < 10 && !m_hidProvider->isOpen(); ++scan) {
+            m_hidProvider->onRescan();
+        }
+        QVERIFY(!m_dispatcher->isControllerLost());
+        m_dispatcher->queueCommand(new TestSetCommand(QByteArray::fromHex("04bb")));
+        m_dispatcher->processSingleCommand();
+        m_dispatcher->processSingleCommand();
+        QCOMPARE(m_hid->writes.size(), 2);
+        QCOMPARE(m_hid->writes.at(0).mid(2, 1), QByteArray::fromHex("05"));
+        QCOMPARE(m_hid->writes.at(1).mid(2, 2), QByteArray::fromHex("04bb"));
+    }
+
     void stopCommunicationEndsTheSearch() {
         useHid();
         m_dispatcher->setConnectionRetryInterval(1);

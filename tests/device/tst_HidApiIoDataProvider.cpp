@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(m_hid->writes.at(0).left(3), QByteArray::fromHex("020705"));
     }
 
-    void sendPadsEveryReportTo61Bytes_data() {
+    void sendPadsShortReportsAndRefusesLongOnes_data() {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QByteArray>("wire");
         QTest::addRow("get parameters, index 0")
@@ -207,13 +207,23 @@ private slots:
         // Index, opcode and 58 payload bytes already fill the report.
         QTest::addRow("full report") << QByteArray::fromHex("2a04") + QByteArray(58, '\x33')
                                      << QByteArray::fromHex("012a04") + QByteArray(58, '\x33');
+        // One byte too many: cut or sent long, it would differ per platform.
+        QTest::addRow("62 bytes refused")
+            << QByteArray::fromHex("2a04") + QByteArray(59, '\x33') << QByteArray();
     }
-    void sendPadsEveryReportTo61Bytes() {
+    void sendPadsShortReportsAndRefusesLongOnes() {
         QFETCH(QByteArray, data);
         QFETCH(QByteArray, wire);
         LogSpy log;
         openDevice();
         m_provider->sendData(data);
+        if (wire.isEmpty()) {
+            QVERIFY(m_hid->writes.isEmpty());
+            QCOMPARE(log.count(SillyLogger::Warning,
+                               "Report of 62 bytes not sent, a report holds at most 61."),
+                     1);
+            return;
+        }
         QCOMPARE(m_hid->writes, QList<QByteArray>{wire});
         QCOMPARE(wire.size(), 61);
         // The log shows what the tool sent before the padding.
@@ -236,23 +246,45 @@ private slots:
         QVERIFY(m_hid->writes.isEmpty());
     }
 
-    void readErrorEndsTheTickAndReportsTheLoss() {
+    // A broken handle keeps failing whether or not the device is still listed; either
+    // way it is closed once, reported once, and reopened by the scans.
+    void readErrorIsALossEvenWhileListed_data() {
+        QTest::addColumn<bool>("listed");
+        QTest::addRow("listed, handle invalidated") << true;
+        QTest::addRow("unplugged") << false;
+    }
+    void readErrorIsALossEvenWhileListed() {
+        QFETCH(bool, listed);
         openDevice();
         QVERIFY(m_provider->getData().isEmpty());  // the first poll scans and finds it
-        QVERIFY(m_provider->isDevicePresent());
         QSignalSpy unplugged(m_provider.get(), &DeviceIoDataProvider::deviceUnplugged);
-        m_hid->queueReport(inputReport(1, 3));
-        m_hid->queueReadResult(-1);
-        m_hid->queueReport(inputReport(1, 4));
-        const QList<QByteArray> reports = m_provider->getData();
-        QCOMPARE(reports, QList<QByteArray>{inputReport(1, 3)});
+        QSignalSpy plugged(m_provider.get(), &DeviceIoDataProvider::devicePlugged);
+        LogSpy log;
+        if (listed) {
+            m_hid->invalidateOpenHandles();
+        } else {
+            m_hid->detach();
+        }
+        const int enumerations = m_hid->enumerateCalls;
+        for (int tick = 0; tick < 10; ++tick) {
+            QVERIFY(m_provider->getData().isEmpty());
+        }
         QCOMPARE(unplugged.count(), 1);
-        // The scan that followed still lists the device, so it stays open; the report
-        // behind the error waits for the next tick.
-        QVERIFY(m_provider->isOpen());
-        QVERIFY(!m_provider->isLost());
-        QCOMPARE(m_hid->pendingReads(), 1);
-        QCOMPARE(m_provider->getData(), QList<QByteArray>{inputReport(1, 4)});
+        QCOMPARE(m_hid->closeCalls, 1);
+        QVERIFY(!m_provider->isOpen());
+        QVERIFY(m_provider->isLost());
+        QCOMPARE(m_hid->enumerateCalls, enumerations + 1);  // the scan of the close only
+        QCOMPARE(log.count(SillyLogger::Warning, "Data requested with disconnected device."), 1);
+
+        m_hid->attach(kVid, kPid);
+        QCOMPARE(scansUntilReopened(10), 4);  // the close's scan counted as the first
+        QCOMPARE(unplugged.count(), 1);
+        QCOMPARE(plugged.count(), 2);  // the connect, and the return
+        QCOMPARE(log.count(SillyLogger::Information,
+                           "8 more data requests with disconnected device were not logged."),
+                 1);
+        m_hid->queueReport(inputReport(1, 3));
+        QCOMPARE(m_provider->getData(), QList<QByteArray>{inputReport(1, 3)});
     }
 
     void reopenAfterFiveScansSinceTheLoss_data() {

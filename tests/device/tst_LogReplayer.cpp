@@ -188,6 +188,52 @@ private slots:
         QVERIFY(m_replayer->isCompleted());
     }
 
+    // A received line padded with hex pairs to exactly `length` bytes before its line end.
+    static QByteArray receivedOfLength(int ms, int length) {
+        const QByteArray line = received(ms, "0102");
+        const int body = line.size() - 3;  // without "\r\n\n"
+        return line.left(body) + QByteArray("ab").repeated((length - body) / 2) +
+               QByteArray((length - body) % 2, ' ') + "\r\n\n";
+    }
+
+    void oversizedOrUnfitInputIsRefused_data() {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<int>("reportSize");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<int>("warnings");
+        const int bound = LogReplayer::kMaxLineLength;
+        QTest::addRow("line at the bound is read")
+            << receivedOfLength(5, bound) << 2 + (bound - (received(5, "0102").size() - 3)) / 2
+            << QString() << 0;
+        QTest::addRow("lines over the bound are skipped whole")
+            << receivedOfLength(5, bound + 1) + receivedOfLength(6, 3 * bound) + received(7, "0a0b")
+            << 2 << QStringLiteral("Skipping a replayed line longer than 16384 bytes.") << 2;
+        QTest::addRow("information below a whole report is refused")
+            << QByteArray(kDeviceInfo).replace("0000003d 0000003d", "00000002 0000003d") +
+                   received(7, "0a0b")
+            << 2
+            << QStringLiteral(
+                   "Device information refused, input length 2 is below a whole "
+                   "report of 61 bytes.")
+            << 1;
+    }
+    void oversizedOrUnfitInputIsRefused() {
+        QFETCH(QByteArray, log);
+        QFETCH(int, reportSize);
+        QFETCH(QString, warning);
+        QFETCH(int, warnings);
+        LogSpy spy;
+        open(log);
+        m_replayer->now = 1000;
+        const QList<QByteArray> reports = poll(10);
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports.at(0).size(), reportSize);
+        QCOMPARE(reports.at(0).left(2), QByteArray::fromHex(reportSize == 2 ? "0a0b" : "0102"));
+        QVERIFY(m_replayer->info() == nullptr);
+        QCOMPARE(spy.messages(SillyLogger::Warning).count(warning), warnings);
+        QVERIFY(m_replayer->isCompleted());
+    }
+
     void missingFileIsRefused() {
         LogSpy log;
         QVERIFY(!m_replayer->deviceConnect(m_dir.filePath(QStringLiteral("absent.log")), 0, 0));

@@ -231,12 +231,36 @@ private slots:
         delegate.addData(hex("0015ffffff"));
         QCOMPARE(delegate.kalStdDeviation0(), float(0xFFFFFF / 256.0));
         QCOMPARE(delegate.filterLock(), 0.0f);
+    }
 
-        std::unique_ptr<CommandSetFilterAB> command(
-            CommandFactory::setFilterAB(kFilterReport.left(32)));
-        command->setFilterLock(5.0f);
-        command->setKalStdDeviation0(2.0f);
-        QCOMPARE(command->execute(), hex("1200020000") + kFilterCommand.mid(5, 26));
+    // The controller zero-fills what a set command lacks: a command built from less than
+    // a whole report would wipe the values it does not carry, so none is built.
+    void setCommandsNeedAWholeReport_data() {
+        QTest::addColumn<bool>("filter");
+        QTest::addColumn<QByteArray>("previous");
+        QTest::addColumn<bool>("built");
+        QTest::addRow("filter, whole report") << true << kFilterReport << true;
+        QTest::addRow("filter, never answered") << true << QByteArray() << false;
+        QTest::addRow("filter, short report") << true << kFilterReport.left(32) << false;
+        QTest::addRow("filter, one byte short") << true << kFilterReport.left(59) << false;
+        QTest::addRow("filter, tracker report") << true << kTrackerReport << false;
+        QTest::addRow("tracker, whole report") << false << kTrackerReport << true;
+        QTest::addRow("tracker, never answered") << false << QByteArray() << false;
+        QTest::addRow("tracker, short report") << false << kTrackerReport.left(10) << false;
+        QTest::addRow("tracker, filter report") << false << kFilterReport << false;
+    }
+    void setCommandsNeedAWholeReport() {
+        QFETCH(bool, filter);
+        QFETCH(QByteArray, previous);
+        QFETCH(bool, built);
+        std::unique_ptr<DeviceCommand> command(
+            filter ? static_cast<DeviceCommand*>(CommandFactory::setFilterAB(previous))
+                   : CommandFactory::setTrackerParams(previous));
+        QCOMPARE(command != nullptr, built);
+        if (built) {
+            QCOMPARE(command->execute().size(), 59);
+            QVERIFY(command->isStateMutating());
+        }
     }
 
     void filterExecuteSignalsThenKeepsFirstConfiguration() {
@@ -330,12 +354,12 @@ private slots:
     }
 
     void shortTrackerBlockIsNotStamped() {
-        // Ten bytes: the report holds the first field and no stamp byte.
-        std::unique_ptr<CommandSetTrackerParams> set(
-            CommandFactory::setTrackerParams(hex("00250001000080020000")));
-        set->setStdDeviation(3.0f);
-        set->setQMatrixFactor(3.0f);
-        QCOMPARE(set->execute(), hex("230003000080020000"));
+        // Ten bytes: the block holds the first field and no stamp byte.
+        CommandSetTrackerParams set;
+        set.setPreviousResponse(hex("00250001000080020000"));
+        set.setStdDeviation(3.0f);
+        set.setQMatrixFactor(3.0f);
+        QCOMPARE(set.execute(), hex("230003000080020000"));
     }
 };
 

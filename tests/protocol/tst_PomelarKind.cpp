@@ -27,7 +27,7 @@ using C = CommandFactory;
 
 // One opcode table for both builders: the kind's factory and, where the tool also builds
 // the command without a kind, the plain factory.
-void row(const char* name, KindBuilder kind, const char* bytes, PlainBuilder plain = {}) {
+void row(const char* name, KindBuilder kind, const QByteArray& bytes, PlainBuilder plain = {}) {
     QTest::newRow(name) << kind << plain << QByteArray::fromHex(bytes);
 }
 
@@ -91,12 +91,19 @@ private slots:
         row(
             "setParams", [](const F& f) { return f.setParams(hex("0703aabbcc")); }, "04aabbcc",
             [] { return C::setParams(hex("0703aabbcc")); });
+        // Filter and tracker commands are built only from whole reports (60 bytes).
         row(
-            "setFilterAB", [](const F& f) { return f.setFilterAB(hex("00150001000011")); },
-            "120001000011", [] { return C::setFilterAB(hex("00150001000011")); });
+            "setFilterAB",
+            [](const F& f) { return f.setFilterAB(hex("001500010000") + QByteArray(54, 0x11)); },
+            "1200010000" + QByteArray(54, 0x11).toHex(),
+            [] { return C::setFilterAB(hex("001500010000") + QByteArray(54, 0x11)); });
         row(
-            "setTrackerParams", [](const F& f) { return f.setTrackerParams(hex("0025000100")); },
-            "23000100", [] { return C::setTrackerParams(hex("0025000100")); });
+            "setTrackerParams",
+            [](const F& f) {
+                return f.setTrackerParams(hex("002500010000") + QByteArray(54, 0x22));
+            },
+            "2300010000" + QByteArray(54, 0x22).toHex(),
+            [] { return C::setTrackerParams(hex("002500010000") + QByteArray(54, 0x22)); });
         row(
             "setZoneFilterA", [](const F& f) { return f.setZoneFilterA(hex("0a0b0c")); },
             "1f030a0b0c", [] { return C::setZoneFilterA(hex("0a0b0c")); });

@@ -149,22 +149,35 @@ private slots:
         QCOMPARE(quint8(kept.last().at(1)), quint8(requests - 1));
     }
 
-    void unplugKillsHandlesForGood() {
+    void lostHandlesStayDead_data() {
+        QTest::addColumn<bool>("unplug");
+        QTest::addRow("unplugged and replugged") << true;
+        QTest::addRow("invalidated while listed") << false;
+    }
+    void lostHandlesStayDead() {
+        QFETCH(bool, unplug);
         VirtualController controller(SimTestHost::quietScenario());
         SimTestHost host(&controller);
         QVERIFY(host.open());
         host.send(kGetParameters);
-        controller.unplug();
+        if (unplug) {
+            controller.unplug();
+        } else {
+            controller.invalidateHandles();
+        }
         QCOMPARE(host.pump(), -1);
         QCOMPARE(host.send(kGetParameters), -1);
-        QVERIFY(!host.api().open(SimTestHost::kVid, SimTestHost::kPid));
+        QCOMPARE(listed(host.api(), SimTestHost::kVid).size(), unplug ? 0 : 1);
         wchar_t buffer[16];
         QCOMPARE(host.api().getProductString(host.handle(), buffer, 16), -1);
-
-        controller.replug();
+        if (unplug) {
+            QVERIFY(!host.api().open(SimTestHost::kVid, SimTestHost::kPid));
+            controller.replug();
+        }
         QCOMPARE(host.pump(), -1);
         HidDeviceHandle* fresh = host.api().open(SimTestHost::kVid, SimTestHost::kPid);
         QVERIFY(fresh);
+        QCOMPARE(host.api().getProductString(fresh, buffer, 16), 0);
         QCOMPARE(host.api().openHandleCount(), 2);
         host.api().close(host.handle());
         QCOMPARE(host.api().openHandleCount(), 1);
