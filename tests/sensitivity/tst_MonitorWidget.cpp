@@ -62,56 +62,32 @@ private slots:
         QSettings().clear();
     }
 
-    void settings_data() {
+    // Cap, join and line style from their texts; unknown texts give Qt's value 0.
+    void penStyles_data() {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const char* key, QVariant value, const char* e) {
-            QTest::addRow("%s", name)
-                << QString::fromLatin1(key) << value << QString::fromLatin1(e);
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QList<int>>("capJoinLine");
+        const auto row = [](const char* key, const char* value, QList<int> expected) {
+            QTest::addRow("%s %s", key, value)
+                << QString::fromLatin1(key) << QString::fromLatin1(value) << expected;
         };
-        row("defaults", "", QVariant(), "mode 1 cap 16 join 0 line 1 width 10");
-        row("ETR", "Erase", "ETR", "mode 2 cap 16 join 0 line 1 width 10");
-        row("EF", "Erase", "EF", "mode 0 forward cap 16 join 0 line 1 width 10");
-        row("EB", "Erase", "EB", "mode 0 backward cap 16 join 0 line 1 width 10");
-        row("TRAIL", "Erase", "TRAIL", "mode 0 trail cap 16 join 0 line 1 width 10");
-        row("NONE", "Erase", "NONE", "mode 0 cap 16 join 0 line 1 width 10");
-        row("round cap", "Cap", "RoundCap", "mode 1 cap 32 join 0 line 1 width 10");
-        row("unknown cap is flat", "Cap", "Round", "mode 1 cap 0 join 0 line 1 width 10");
-        row("bevel join", "Join", "BeveJoin", "mode 1 cap 16 join 64 line 1 width 10");
-        row("svg join", "Join", "SvgMilterJoin", "mode 1 cap 16 join 256 line 1 width 10");
-        row("dash dot dot", "Line", "DashDotDotLine", "mode 1 cap 16 join 0 line 5 width 10");
-        row("unknown line draws nothing", "Line", "Dotted", "mode 1 cap 16 join 0 line 0 width 10");
-        row("pen width", "Penwidth", 3, "mode 1 cap 16 join 0 line 1 width 3");
-        row("pen width not a number", "Penwidth", "wide", "mode 1 cap 16 join 0 line 1 width 10");
-        row("transparent log", "Text", true, "mode 1 text cap 16 join 0 line 1 width 10");
-        row("erase released contact", "EraseSF", true, "mode 1 sf cap 16 join 0 line 1 width 10");
+        row("", "defaults", {Qt::SquareCap, Qt::MiterJoin, Qt::SolidLine});
+        row("Cap", "RoundCap", {Qt::RoundCap, Qt::MiterJoin, Qt::SolidLine});
+        row("Cap", "Round", {Qt::FlatCap, Qt::MiterJoin, Qt::SolidLine});
+        row("Join", "BeveJoin", {Qt::SquareCap, Qt::BevelJoin, Qt::SolidLine});
+        row("Join", "SvgMilterJoin", {Qt::SquareCap, Qt::SvgMiterJoin, Qt::SolidLine});
+        row("Line", "DashDotDotLine", {Qt::SquareCap, Qt::MiterJoin, Qt::DashDotDotLine});
+        row("Line", "Dotted", {Qt::SquareCap, Qt::MiterJoin, Qt::NoPen});
     }
-    void settings() {
+    void penStyles() {
         QFETCH(QString, key);
-        QFETCH(QVariant, value);
-        QFETCH(QString, expected);
+        QFETCH(QString, value);
+        QFETCH(QList<int>, capJoinLine);
         if (!key.isEmpty()) {
             QSettings().setValue(QStringLiteral("MonitorView/") + key, value);
         }
         const MonitorWidget::DrawingSettings s = MonitorWidget::readDrawingSettings();
-        QStringList parts{QStringLiteral("mode %1").arg(s.eraseMode)};
-        const auto flag = [&parts](bool on, const char* word) {
-            if (on) {
-                parts << QString::fromLatin1(word);
-            }
-        };
-        flag(s.eraseForward, "forward");
-        flag(s.eraseBackward, "backward");
-        flag(s.trail, "trail");
-        flag(s.transparentText, "text");
-        flag(s.eraseOnContactRelease, "sf");
-        parts << QStringLiteral("cap %1 join %2 line %3 width %4")
-                     .arg(s.cap)
-                     .arg(s.join)
-                     .arg(s.line)
-                     .arg(s.penWidth);
-        QCOMPARE(parts.join(QLatin1Char(' ')), expected);
+        QCOMPARE(QList<int>({s.cap, s.join, s.line}), capJoinLine);
     }
 
     // Contacts are numbered by slot: with n fingers down the last is "Touch <n - 1>".

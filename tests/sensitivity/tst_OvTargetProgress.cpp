@@ -7,15 +7,6 @@ class tst_OvTargetProgress : public QObject {
     Q_OBJECT
 
 private slots:
-    void startsIdleAtHalf() {
-        OvTargetProgress target;
-        QCOMPARE(target.value(), 50);
-        QCOMPARE(target.minimum(), 0);
-        QCOMPARE(target.maximum(), 100);
-        QCOMPARE(target.progressState(), OvTargetProgress::Idle);
-        QVERIFY(target.forceCircular());
-    }
-
     void valueStaysInRange_data() {
         QTest::addColumn<QString>("step");
         QTest::addColumn<int>("amount");
