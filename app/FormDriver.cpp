@@ -19,7 +19,10 @@ QString usbIdText(quint32 id) {
 }
 }  // namespace
 
-FormDriver::FormDriver(QWidget* parent) : QWidget(parent), m_ui(new Ui::FormDriver) {
+FormDriver::FormDriver(QWidget* parent) : FormDriver(DeviceEventDispatcher::instance(), parent) {}
+
+FormDriver::FormDriver(DeviceEventDispatcher* dispatcher, QWidget* parent)
+    : QWidget(parent), m_ui(new Ui::FormDriver), m_dispatcher(dispatcher) {
     TTRACE_OBJECT();
     m_ui->setupUi(this);
 }
@@ -64,7 +67,7 @@ void FormDriver::refresh() {
     // the ids read as 0.
     quint32 vendorId = 0;
     quint32 productId = 0;
-    DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
+    DeviceIoDataProvider* provider = m_dispatcher ? m_dispatcher->ioProvider() : nullptr;
     const DeviceInfoData* info = provider != nullptr ? provider->info() : nullptr;
     if (info != nullptr) {
         vendorId = info->vendorId;

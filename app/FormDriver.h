@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
+class DeviceEventDispatcher;
 class FirmwareInformation;
 
 namespace Ui {
@@ -19,7 +21,9 @@ public:
     // A split type of 0 means "not detected yet"; the page shows the common variant.
     static constexpr int kDefaultSplitType = 4040;
 
+    // dispatcher: whose provider names the device (the process-wide one by default).
     explicit FormDriver(QWidget* parent = nullptr);
+    explicit FormDriver(DeviceEventDispatcher* dispatcher, QWidget* parent = nullptr);
     ~FormDriver() override;
 
     // The page text for the given firmware facts and USB ids, one line per entry.
@@ -34,4 +38,5 @@ public slots:
 
 private:
     Ui::FormDriver* m_ui;
+    QPointer<DeviceEventDispatcher> m_dispatcher;
 };

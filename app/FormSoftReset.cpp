@@ -11,18 +11,21 @@
 #include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/SimpleCommand.h"
+#include "troubleshoot/formdisplayCurrentData.h"
 #include "app/UserPrompt.h"
 #include "ui_FormSoftReset.h"
 
-namespace {
-void queueParameterRead() {
-    DeviceEventDispatcher::instance()->queueCommand(CommandFactory::getParams());
-}
-}  // namespace
-
 FormSoftReset::FormSoftReset(QWidget* parent)
-    : QWidget(parent), m_ui(new Ui::FormSoftReset), m_pollAction(queueParameterRead) {
+    : FormSoftReset(DeviceEventDispatcher::instance(), parent) {}
+
+FormSoftReset::FormSoftReset(DeviceEventDispatcher* dispatcher, QWidget* parent)
+    : QWidget(parent), m_ui(new Ui::FormSoftReset), m_dispatcher(dispatcher) {
     TTRACE_OBJECT();
+    m_pollAction = [this] {
+        if (m_dispatcher) {
+            m_dispatcher->queueCommand(CommandFactory::getParams());
+        }
+    };
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -112,7 +115,14 @@ void FormSoftReset::reportFault() {
     UserPrompt::current().ask(question, nullptr);
 }
 
+// The notice covers the screen and stays on top, so the display must stay on top too.
 void FormSoftReset::showCurrentDataWindow() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the current-data window"));
+    if (!m_currentData) {
+        m_currentData = new formdisplayCurrentData(m_dispatcher, this);
+        m_currentData->setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
+    m_currentData->show();
+    m_currentData->raise();
+    m_currentData->activateWindow();
 }

@@ -36,6 +36,11 @@ void FormWaitForDevice::on_buttonBox_rejected() {
     }
 }
 
+void FormWaitForDevice::reject() {
+    on_buttonBox_rejected();
+    QDialog::reject();
+}
+
 bool FormWaitForDevice::waitForDevice(int intervalMs) {
     FormWaitForDevice dialog;
     dialog.setWindowTitle(QStringLiteral("tavirel Configuration Software"));

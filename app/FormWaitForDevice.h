@@ -11,9 +11,10 @@ class FormWaitForDevice;
 }
 
 // The small "waiting for a response from the device" dialog of the start-up wait.
-// Cancel ends the program with exit code 0. By default that happens at once; start-up
-// installs an action that ends its wait loop instead, so the program still leaves
-// through its normal clean-up (and releases its single-instance segment).
+// Cancel ends the program with exit code 0; so do Escape and closing the dialog, which
+// would otherwise only hide it and leave the wait running unseen. By default that happens at once;
+// start-up installs an action that ends its wait loop instead, so the program still leaves through
+// its normal clean-up (and releases its single-instance segment).
 class FormWaitForDevice : public QDialog {
     Q_OBJECT
 public:
@@ -28,6 +29,10 @@ public:
     // connection until a controller answers (true) or Cancel is pressed (false). A
     // controller of another vendor is used anyway; only a warning is logged.
     static bool waitForDevice(int intervalMs = DeviceWaitLoop::kDefaultIntervalMs);
+
+public slots:
+    // Escape and closing the dialog: the same as Cancel.
+    void reject() override;
 
 private slots:
     void on_buttonBox_rejected();

@@ -6,10 +6,7 @@
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
-#include <QPropertyAnimation>
-#include <QSettings>
 #include <QShortcut>
-#include <QTimer>
 #include <QUrl>
 
 #include "logging/LogMacros.h"
@@ -17,34 +14,26 @@
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "protocol/CommandFactory.h"
-#include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
 #include "operations/SetOperations.h"
-#include "firmware/CompareFirmwareVersions.h"
 #include "output/FormOutput.h"
 #include "troubleshoot/FormTroubleshoot.h"
 #include "troubleshoot/formdisplayCurrentData.h"
 #include "app/AppVersion.h"
+#include "app/BoardStartSequence.h"
+#include "app/BreadcrumbNavigation.h"
 #include "app/FormDriver.h"
 #include "app/FormHome.h"
 #include "app/MiscFiles.h"
+#include "app/ProductTestWiring.h"
 #include "app/UserPrompt.h"
 #include "ui_MainBreadcrumbedWindow.h"
 
 namespace {
-const char* const kParametersDelegateName = "CurrentParameters";
 const char* const kWindowStyleSheet = ":/new/WindowStyles/styles/MainWindow.qss";
 const char* const kToolButtonStyleSheet = ":/new/WindowStyles/styles/ToolButtons.qss";
-const char* const kFirstConfigurationKey = "FilterValue/FirstConfiguration";
-const char* const kProductTestKey = "General/ProductTest";
-const char* const kDisableMonEdgeKey = "General/DisableMonEdge";
-const char* const kMinUiRepoFlagKey = "VersionValue/minUiRepoFlag";
-const char* const kBrokenWireKey = "GraphView/BrokenWire";
 const char* const kPluginsFolder = "/plugins";
 const char* const kWebInfo = "<a href=\"https://orvello.example\">orvello.example</a>";
-constexpr int kBreadcrumbAnimationMs = 250;
-constexpr int kBreadcrumbSlideDistance = 40;
-constexpr int kFirmwareUpdateDelayMs = 1000;
 
 QString loadStyleSheet(const char* resource) {
     QFile file(QString::fromLatin1(resource));
@@ -54,16 +43,32 @@ QString loadStyleSheet(const char* resource) {
     return QString::fromUtf8(file.readAll());
 }
 
-void queueCommand(DeviceCommand* command) {
-    DeviceEventDispatcher::instance()->queueCommand(command);
+// The factory-reset question goes through the tool's prompt like every other.
+bool askThroughPrompt(QWidget* parent, const FormTroubleshoot::Question& question) {
+    UserPrompt::Question asked;
+    asked.icon = QMessageBox::Question;
+    asked.title = question.title;
+    asked.text = question.text;
+    asked.informativeText = question.informativeText;
+    asked.buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    asked.defaultButton = QMessageBox::Cancel;
+    return UserPrompt::current().ask(asked, parent).button == QMessageBox::Ok;
 }
 }  // namespace
 
 MainBreadcrumbedWindow::MainBreadcrumbedWindow(QWidget* parent)
-    : QMainWindow(parent), m_ui(new Ui::MainBreadcrumbedWindow) {
+    : MainBreadcrumbedWindow(DeviceEventDispatcher::instance(), SetOperations::instance(), parent) {
+}
+
+MainBreadcrumbedWindow::MainBreadcrumbedWindow(DeviceEventDispatcher* dispatcher,
+                                               SetOperations* operations, QWidget* parent)
+    : QMainWindow(parent),
+      m_ui(new Ui::MainBreadcrumbedWindow),
+      m_dispatcher(dispatcher),
+      m_operations(operations) {
     TTRACE_OBJECT();
     m_ui->setupUi(this);
-    applyStyleSheets();
+    setStyleSheet(loadStyleSheet(kWindowStyleSheet));
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     m_ui->labelWebInfo->hide();
     m_ui->lbBuildDate->setText(QStringLiteral(TAVIREL_BUILD_DATE));
@@ -71,16 +76,29 @@ MainBreadcrumbedWindow::MainBreadcrumbedWindow(QWidget* parent)
     m_ui->buttonHelp->setDefaultAction(m_ui->actionHelp);
     setIndicator(false);
 
-    createConnectionWatcher();
-    m_miscFiles = new MiscFiles(this);
+    m_watcher = new ConnectionWatcher(m_dispatcher, m_operations, this);
+    m_miscFiles = new MiscFiles(this, m_dispatcher);
+    m_navigation = new BreadcrumbNavigation(this, m_ui->stackedWidget, m_ui->labelBreadcrumb);
+    m_boardStart = new BoardStartSequence(this, m_dispatcher, m_operations, m_watcher, m_miscFiles);
+    m_productTest = new ProductTestWiring(this, m_dispatcher, m_operations, m_miscFiles);
+    connect(m_boardStart, &BoardStartSequence::boardStarted, this,
+            &MainBreadcrumbedWindow::showSoftwareVersion);
     buildPages();
     wirePages();
-    createMonitorWindow();
+    TLOG_WARNING(QStringLiteral("not available: the touch monitor window"));
 
-    requestFirstParameters();
-    connectBoardStart();
-    createShortcuts();
     setEnabled(false);
+    m_boardStart->requestFirstParameters();
+    if (ProductTestWiring::isActive()) {
+        m_productTest->connectAll();
+        if (DeviceIoDataProvider* provider = m_dispatcher->ioProvider()) {
+            connect(provider, &DeviceIoDataProvider::deviceUnplugged, this,
+                    &MainBreadcrumbedWindow::slotDisconnected, Qt::UniqueConnection);
+        }
+    } else {
+        m_boardStart->watchBoardStart();
+    }
+    createShortcuts();
     setCentralWidget(HomePage);
 }
 
@@ -90,39 +108,39 @@ MainBreadcrumbedWindow::~MainBreadcrumbedWindow() {
 }
 
 int MainBreadcrumbedWindow::currentPage() const {
-    return m_ui->stackedWidget->currentIndex();
+    return m_navigation->currentPage();
 }
 
 QString MainBreadcrumbedWindow::breadcrumbText() const {
-    return m_ui->labelBreadcrumb->text();
+    return m_navigation->breadcrumbText();
 }
 
-void MainBreadcrumbedWindow::applyStyleSheets() {
-    setStyleSheet(loadStyleSheet(kWindowStyleSheet));
+CompareFirmwareVersions* MainBreadcrumbedWindow::firmwareVersionCheck() const {
+    return m_boardStart->firmwareCheck();
 }
 
 void MainBreadcrumbedWindow::buildPages() {
-    m_home = new FormHome;
-    m_home->setStyleSheet(loadStyleSheet(kToolButtonStyleSheet));
-    m_driver = new FormDriver;
-    m_ui->stackedWidget->insertWidget(HomePage, m_home);
-    m_ui->stackedWidget->insertWidget(OutputPage, createOutputPage());
-    m_ui->stackedWidget->insertWidget(TroubleshootPage, createTroubleshootPage());
+    auto* home = new FormHome;
+    home->setStyleSheet(loadStyleSheet(kToolButtonStyleSheet));
+    m_output = new FormOutput(m_dispatcher, m_operations);
+    m_troubleshoot = new FormTroubleshoot(m_dispatcher, m_operations);
+    m_troubleshoot->setConfirmation(askThroughPrompt);
+    m_driver = new FormDriver(m_dispatcher);
+    m_ui->stackedWidget->insertWidget(HomePage, home);
+    m_ui->stackedWidget->insertWidget(OutputPage, m_output);
+    m_ui->stackedWidget->insertWidget(TroubleshootPage, m_troubleshoot);
     m_ui->stackedWidget->insertWidget(DriverPage, m_driver);
+
+    connect(home, &FormHome::buttonCalibrate_pressed, m_miscFiles, &MiscFiles::showCalibrate);
+    connect(home, &FormHome::buttonOutput_pressed, this, &MainBreadcrumbedWindow::showOutput);
+    connect(home, &FormHome::buttonTroubleshooting_pressed, this,
+            &MainBreadcrumbedWindow::showTroubleshoot);
+    connect(home, &FormHome::signalOpenWizard, this, &MainBreadcrumbedWindow::showWizard);
 }
 
 void MainBreadcrumbedWindow::wirePages() {
-    connect(m_home, &FormHome::buttonCalibrate_pressed, m_miscFiles, &MiscFiles::showCalibrate);
-    connect(m_home, &FormHome::buttonOutput_pressed, this, &MainBreadcrumbedWindow::showOutput);
-    connect(m_home, &FormHome::buttonTroubleshooting_pressed, this,
-            &MainBreadcrumbedWindow::showTroubleshoot);
-    connect(m_home, &FormHome::signalOpenWizard, this, &MainBreadcrumbedWindow::showWizard);
-    connect(SetOperations::instance(), &SetOperations::signal_finishedFactoryReset, this,
+    connect(m_operations, &SetOperations::signal_finishedFactoryReset, this,
             &MainBreadcrumbedWindow::showWizard, Qt::UniqueConnection);
-    wireTroubleshootPage();
-}
-
-void MainBreadcrumbedWindow::wireTroubleshootPage() {
     connect(m_troubleshoot, &FormTroubleshoot::signalOpenWizard, this,
             &MainBreadcrumbedWindow::showWizard);
     connect(m_troubleshoot, &FormTroubleshoot::signalGraph, m_miscFiles,
@@ -137,88 +155,6 @@ void MainBreadcrumbedWindow::wireTroubleshootPage() {
             &MainBreadcrumbedWindow::showMonitorWindow);
 }
 
-void MainBreadcrumbedWindow::requestFirstParameters() {
-    DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
-    const bool liveDevice = provider != nullptr && provider->isReadFromDevice();
-    if (liveDevice) {
-        queueCommand(CommandFactory::getParams());
-    }
-    if (QSettings().value(QString::fromLatin1(kFirstConfigurationKey), false).toBool()) {
-        if (liveDevice) {
-            queueCommand(CommandFactory::getParams());
-        }
-    } else {
-        saveDefaultParameters();
-    }
-}
-
-ResponseDelegateCurrentParameters* MainBreadcrumbedWindow::parametersDelegate() const {
-    return qobject_cast<ResponseDelegateCurrentParameters*>(
-        DeviceEventDispatcher::instance()->responseDelegate(
-            QString::fromLatin1(kParametersDelegateName)));
-}
-
-bool MainBreadcrumbedWindow::isProductTest() {
-    return QSettings().value(QString::fromLatin1(kProductTestKey), false).toBool();
-}
-
-void MainBreadcrumbedWindow::connectBoardStart() {
-    ResponseDelegateCurrentParameters* delegate = parametersDelegate();
-    if (delegate == nullptr) {
-        TLOG_WARNING(
-            QStringLiteral("No current-parameters delegate; the board start is not "
-                           "watched."));
-    }
-    if (!isProductTest()) {
-        if (delegate != nullptr) {
-            connect(delegate, &ResponseDelegateCurrentParameters::signalBoardStarted, this,
-                    &MainBreadcrumbedWindow::boardStartOperations, Qt::UniqueConnection);
-        }
-        return;
-    }
-    QSettings().setValue(QString::fromLatin1(kBrokenWireKey), true);
-    connectProductTestOperations();
-    DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
-    if (provider != nullptr) {
-        connect(provider, &DeviceIoDataProvider::deviceUnplugged, this,
-                &MainBreadcrumbedWindow::slotDisconnected, Qt::UniqueConnection);
-    }
-}
-
-void MainBreadcrumbedWindow::connectProductTestOperations() {
-    SetOperations* operations = SetOperations::instance();
-    ResponseDelegateCurrentParameters* delegate = parametersDelegate();
-    if (delegate != nullptr) {
-        connect(delegate, &ResponseDelegateCurrentParameters::signalUnsetFlags, operations,
-                &SetOperations::unSetMonitorParameters, Qt::UniqueConnection);
-        connect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, m_miscFiles,
-                &MiscFiles::showSensThresholdEditor, Qt::UniqueConnection);
-        connect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this,
-                &MainBreadcrumbedWindow::initializeCommsSubsystem, Qt::UniqueConnection);
-    }
-    connect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
-            &MainBreadcrumbedWindow::initializeCommsSubsystem, Qt::UniqueConnection);
-    connect(operations, &SetOperations::signal_finishedUnsettingParameters, m_miscFiles,
-            &MiscFiles::showSensThresholdEditor, Qt::UniqueConnection);
-}
-
-void MainBreadcrumbedWindow::disconnectProductTestOperations() {
-    SetOperations* operations = SetOperations::instance();
-    ResponseDelegateCurrentParameters* delegate = parametersDelegate();
-    if (delegate != nullptr) {
-        disconnect(delegate, &ResponseDelegateCurrentParameters::signalUnsetFlags, operations,
-                   &SetOperations::unSetMonitorParameters);
-        disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, m_miscFiles,
-                   &MiscFiles::showSensThresholdEditor);
-        disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this,
-                   &MainBreadcrumbedWindow::initializeCommsSubsystem);
-    }
-    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
-               &MainBreadcrumbedWindow::initializeCommsSubsystem);
-    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, m_miscFiles,
-               &MiscFiles::showSensThresholdEditor);
-}
-
 void MainBreadcrumbedWindow::createShortcuts() {
     connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+P")), this), &QShortcut::activated,
             m_miscFiles, &MiscFiles::showEngineeringParameters);
@@ -226,6 +162,20 @@ void MainBreadcrumbedWindow::createShortcuts() {
             this, &MainBreadcrumbedWindow::showMonitorWindow);
     connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Q")), this), &QShortcut::activated,
             this, &MainBreadcrumbedWindow::showCurrentData);
+}
+
+// The provider's own view of the link: a controller gone greys the window, one back
+// enables it.
+void MainBreadcrumbedWindow::followProvider() {
+    DeviceIoDataProvider* provider = m_dispatcher->ioProvider();
+    if (provider == nullptr) {
+        TLOG_WARNING(QStringLiteral("No I/O provider; connection changes are not followed."));
+        return;
+    }
+    connect(provider, &DeviceIoDataProvider::devicePlugged, this,
+            &MainBreadcrumbedWindow::slotReconnecting, Qt::UniqueConnection);
+    connect(provider, &DeviceIoDataProvider::deviceUnplugged, this,
+            &MainBreadcrumbedWindow::slotDisconnected, Qt::UniqueConnection);
 }
 
 void MainBreadcrumbedWindow::setIndicator(bool on) {
@@ -238,52 +188,27 @@ void MainBreadcrumbedWindow::setIndicator(bool on) {
 }
 
 void MainBreadcrumbedWindow::setCentralWidget(int index) {
-    TTRACE();
-    QWidget* page = m_ui->stackedWidget->widget(index);
-    if (page == nullptr) {
-        TLOG_WARNING(QStringLiteral("No page %1").arg(index));
-        return;
-    }
-    m_ui->stackedWidget->setCurrentIndex(index);
-    m_ui->labelBreadcrumb->setText(QStringLiteral("%1").arg(page->windowTitle()));
-    animateBreadcrumb();
-}
-
-void MainBreadcrumbedWindow::animateBreadcrumb() {
-    if (!isVisible() || m_breadcrumbAnimation) {
-        return;
-    }
-    m_breadcrumbGeometry = m_ui->labelBreadcrumb->geometry();
-    auto* animation = new QPropertyAnimation(m_ui->labelBreadcrumb, "geometry", this);
-    animation->setDuration(kBreadcrumbAnimationMs);
-    animation->setStartValue(m_breadcrumbGeometry.translated(-kBreadcrumbSlideDistance, 0));
-    animation->setEndValue(m_breadcrumbGeometry);
-    animation->setEasingCurve(QEasingCurve::OutCubic);
-    connect(animation, &QPropertyAnimation::finished, this,
-            &MainBreadcrumbedWindow::restoreLabelAfterAnimation);
-    m_breadcrumbAnimation = animation;
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    m_navigation->setCentralWidget(index);
 }
 
 void MainBreadcrumbedWindow::restoreLabelAfterAnimation() {
-    if (m_breadcrumbGeometry.isValid()) {
-        m_ui->labelBreadcrumb->setGeometry(m_breadcrumbGeometry);
-    }
+    m_navigation->restoreLabelAfterAnimation();
 }
 
 void MainBreadcrumbedWindow::showHome() {
-    TTRACE();
-    if (m_driverPageActive) {
-        m_driverPageActive = false;
-        setCentralWidget(TroubleshootPage);
-        return;
-    }
-    setCentralWidget(HomePage);
+    m_navigation->showHome();
 }
 
+void MainBreadcrumbedWindow::on_breadcrumbStyledContainer_clicked() {
+    TTRACE();
+    m_navigation->showHome();
+}
+
+// The output page is the three mode buttons, showing the controller's state as it is now.
 void MainBreadcrumbedWindow::showOutput() {
     TTRACE();
-    resetOutputPage();
+    m_output->setStackIndex(FormOutput::ModeButtonsPage);
+    m_output->loadMode();
     setCentralWidget(OutputPage);
 }
 
@@ -294,16 +219,11 @@ void MainBreadcrumbedWindow::showTroubleshoot() {
 
 void MainBreadcrumbedWindow::showDriver() {
     TTRACE();
-    m_driverPageActive = true;
-    queueCommand(CommandFactory::getVersion());
-    queueCommand(CommandFactory::getCopyright());
+    m_navigation->enterDriverPage();
+    m_dispatcher->queueCommand(CommandFactory::getVersion());
+    m_dispatcher->queueCommand(CommandFactory::getCopyright());
     m_driver->refresh();
     setCentralWidget(DriverPage);
-}
-
-void MainBreadcrumbedWindow::on_breadcrumbStyledContainer_clicked() {
-    TTRACE();
-    showHome();
 }
 
 void MainBreadcrumbedWindow::on_PushButton_Version_pressed() {
@@ -331,23 +251,10 @@ void MainBreadcrumbedWindow::setWebInfo() {
 }
 
 void MainBreadcrumbedWindow::boardStartOperations() {
-    TTRACE();
-    ResponseDelegateCurrentParameters* delegate = parametersDelegate();
-    if (delegate != nullptr) {
-        disconnect(delegate, &ResponseDelegateCurrentParameters::signalBoardStarted, this,
-                   &MainBreadcrumbedWindow::boardStartOperations);
-    }
-    showHome();
-    startFirmwareVersionCheck();
-    initializeCommsSubsystem();
+    m_boardStart->boardStartOperations();
+}
 
-    if (!QSettings().value(QString::fromLatin1(kMinUiRepoFlagKey), true).toBool()) {
-        queueCommand(CommandFactory::getParams());
-        connectVersionQueryToFirstRunWizard();
-    } else {
-        connectFirmwareCheckToOffer();
-    }
-
+void MainBreadcrumbedWindow::showSoftwareVersion() {
     m_ui->PushButton_Version->setText(QStringLiteral("Version:") +
                                       QString::fromLatin1(AppVersion::kSoftwareVersion));
     TLOG_INFO(QStringLiteral("Libraries search path:"));
@@ -360,59 +267,28 @@ void MainBreadcrumbedWindow::boardStartOperations() {
 
 void MainBreadcrumbedWindow::initializeCommsSubsystem() {
     TTRACE();
-    startConnectionWatcher();
-    if (isProductTest()) {
-        disconnectProductTestOperations();
+    m_watcher->doConnections();
+    m_miscFiles->setConnectionWatcher(m_watcher);
+    if (ProductTestWiring::isActive()) {
+        m_productTest->disconnectAll();
         setEnabled(true);
         setIndicator(true);
     } else {
-        connectWatcherToFirmwareCheck();
+        m_boardStart->connectWatcherToFirmwareCheck();
     }
-    DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
-    if (provider == nullptr) {
-        TLOG_WARNING(QStringLiteral("No I/O provider; connection changes are not followed."));
-        return;
-    }
-    connect(provider, &DeviceIoDataProvider::devicePlugged, this,
-            &MainBreadcrumbedWindow::slotReconnecting, Qt::UniqueConnection);
-    connect(provider, &DeviceIoDataProvider::deviceUnplugged, this,
-            &MainBreadcrumbedWindow::slotDisconnected, Qt::UniqueConnection);
+    followProvider();
 }
 
 void MainBreadcrumbedWindow::showCompatibilityMessage(bool flag, QString fileName) {
-    TTRACE();
-    pauseConnectionWatcher();
-    if (m_miscFiles->showCompatibilityMessage(flag, fileName)) {
-        connectWatcherToConnectionSlots();
-        QTimer::singleShot(kFirmwareUpdateDelayMs, this,
-                           &MainBreadcrumbedWindow::sheduleFirstRunFirmwareUpdate);
-        continueConnectionWatcher();
-    } else {
-        continueConnectionWatcher();
-        connect(SetOperations::instance(), &SetOperations::signal_finishedUnsettingParameters, this,
-                &MainBreadcrumbedWindow::showFirstRunWizard, Qt::UniqueConnection);
-        unSetMonitorParameters();
-    }
-    uiUpdateSensAndOthers();
+    m_boardStart->showCompatibilityMessage(flag, fileName);
 }
 
 void MainBreadcrumbedWindow::showFirstRunWizard() {
-    TTRACE();
-    DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
-    if (provider == nullptr || !provider->isReadFromDevice()) {
-        return;
-    }
-    connectWatcherToConnectionSlots();
-    disconnect(SetOperations::instance(), &SetOperations::signal_finishedUnsettingParameters, this,
-               &MainBreadcrumbedWindow::showFirstRunWizard);
-    ResponseDelegateCurrentParameters* delegate = parametersDelegate();
-    if (delegate != nullptr) {
-        disconnect(delegate, &ResponseDelegateCurrentParameters::signalFlagsDone, this, nullptr);
-        if (delegate->isCalibSuccess() && delegate->isOutputUseCalib3()) {
-            return;
-        }
-    }
-    showWizard();
+    m_boardStart->showFirstRunWizard();
+}
+
+void MainBreadcrumbedWindow::sheduleFirstRunFirmwareUpdate() {
+    m_boardStart->sheduleFirstRunFirmwareUpdate();
 }
 
 void MainBreadcrumbedWindow::uiUpdateSensAndOthers() {
@@ -436,138 +312,36 @@ void MainBreadcrumbedWindow::slotDisconnected() {
     TTRACE();
     setIndicator(false);
     setEnabled(false);
-    m_brokenWireDone = false;
-    m_pdtReconnectPending = true;
     showHome();
-    if (isProductTest() &&
-        QSettings().value(QString::fromLatin1(kDisableMonEdgeKey), false).toBool()) {
-        clearScanDisplayFlags();
-        update();
-    }
+    m_productTest->onDisconnected();
 }
 
 void MainBreadcrumbedWindow::slotReconnecting() {
     TTRACE();
     setEnabled(true);
     setIndicator(true);
-    if (!isProductTest() || !m_pdtReconnectPending) {
-        return;
+    if (ProductTestWiring::isActive()) {
+        m_productTest->onReconnected();
     }
-    m_pdtReconnectPending = false;
-    QSettings().setValue(QString::fromLatin1(kBrokenWireKey), true);
-    m_brokenWireDone = true;
-    connect(SetOperations::instance(), &SetOperations::signal_finishedUnsettingParameters, this,
-            &MainBreadcrumbedWindow::onPdtReconnect, Qt::UniqueConnection);
-    unSetMonitorParameters();
+}
+
+void MainBreadcrumbedWindow::onPdtReconnect() {
+    m_productTest->onPdtReconnect();
 }
 
 void MainBreadcrumbedWindow::closeEvent(QCloseEvent* event) {
     TTRACE();
-    DeviceEventDispatcher::instance()->StopCommunication();
+    m_dispatcher->StopCommunication();
     QMainWindow::closeEvent(event);
 }
 
-QWidget* MainBreadcrumbedWindow::createOutputPage() {
-    m_output = new FormOutput;
-    return m_output;
-}
-
-QWidget* MainBreadcrumbedWindow::createTroubleshootPage() {
-    m_troubleshoot = new FormTroubleshoot;
-    // The factory-reset question goes through the tool's prompt like every other.
-    m_troubleshoot->setConfirmation(
-        [](QWidget* parent, const FormTroubleshoot::Question& question) {
-            UserPrompt::Question asked;
-            asked.icon = QMessageBox::Question;
-            asked.title = question.title;
-            asked.text = question.text;
-            asked.informativeText = question.informativeText;
-            asked.buttons = QMessageBox::Ok | QMessageBox::Cancel;
-            asked.defaultButton = QMessageBox::Cancel;
-            return UserPrompt::current().ask(asked, parent).button == QMessageBox::Ok;
-        });
-    return m_troubleshoot;
-}
-
-// The main window's output page is the three mode buttons, showing the controller's
-// state as it is now.
-void MainBreadcrumbedWindow::resetOutputPage() {
-    m_output->setStackIndex(FormOutput::ModeButtonsPage);
-    m_output->loadMode();
-}
-
-void MainBreadcrumbedWindow::createMonitorWindow() {
-    TLOG_WARNING(QStringLiteral("not available: the touch monitor window"));
-}
-
-void MainBreadcrumbedWindow::createConnectionWatcher() {
-    m_watcher =
-        new ConnectionWatcher(DeviceEventDispatcher::instance(), SetOperations::instance(), this);
-}
-
-void MainBreadcrumbedWindow::startConnectionWatcher() {
-    m_watcher->doConnections();
-    m_miscFiles->setConnectionWatcher(m_watcher);
-}
-
-void MainBreadcrumbedWindow::connectWatcherToConnectionSlots() {
-    connect(m_watcher, &ConnectionWatcher::sigConnected, this,
-            &MainBreadcrumbedWindow::slotConnected, Qt::UniqueConnection);
-    connect(m_watcher, &ConnectionWatcher::sigDisconnected, this,
-            &MainBreadcrumbedWindow::slotDisconnected, Qt::UniqueConnection);
-    connect(m_watcher, &ConnectionWatcher::sigReconnecting, this,
-            &MainBreadcrumbedWindow::slotReconnecting, Qt::UniqueConnection);
-}
-
-void MainBreadcrumbedWindow::connectWatcherToFirmwareCheck() {
-    if (m_firmwareCheck == nullptr) {
-        return;
+// Tools that watch the start (the start-up benchmark) look for these lines.
+void MainBreadcrumbedWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) {
+        TLOG_INFO(isEnabled() ? QStringLiteral("Main window enabled.")
+                              : QStringLiteral("Main window disabled."));
     }
-    connect(m_watcher, &ConnectionWatcher::sigConnected, m_firmwareCheck,
-            &CompareFirmwareVersions::doFirmwareCheck, Qt::UniqueConnection);
-}
-
-void MainBreadcrumbedWindow::pauseConnectionWatcher() {
-    m_watcher->pause();
-}
-
-void MainBreadcrumbedWindow::continueConnectionWatcher() {
-    m_watcher->cont();
-}
-
-void MainBreadcrumbedWindow::startFirmwareVersionCheck() {
-    m_firmwareCheck = new CompareFirmwareVersions(this);
-    connect(m_firmwareCheck, &CompareFirmwareVersions::finishedVersionQuery, this,
-            &MainBreadcrumbedWindow::finishedVersionQuery);
-}
-
-void MainBreadcrumbedWindow::connectVersionQueryToFirstRunWizard() {
-    SetOperations* operations = SetOperations::instance();
-    connect(m_firmwareCheck, &CompareFirmwareVersions::finishedVersionQuery, operations,
-            &SetOperations::unSetMonitorParameters);
-    connect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
-            &MainBreadcrumbedWindow::showFirstRunWizard, Qt::UniqueConnection);
-    // No offer follows on this path, so nothing else would bring the window up once the
-    // check is done.
-    connect(m_firmwareCheck, &CompareFirmwareVersions::finishedVersionQuery, this,
-            &MainBreadcrumbedWindow::uiUpdateSensAndOthers);
-}
-
-void MainBreadcrumbedWindow::connectFirmwareCheckToOffer() {
-    connect(m_firmwareCheck, &CompareFirmwareVersions::signal_IncompatibilityInfo, this,
-            &MainBreadcrumbedWindow::showCompatibilityMessage);
-}
-
-void MainBreadcrumbedWindow::saveDefaultParameters() {
-    SetOperations::instance()->SaveDefaultParameters();
-}
-
-void MainBreadcrumbedWindow::unSetMonitorParameters() {
-    SetOperations::instance()->unSetMonitorParameters();
-}
-
-void MainBreadcrumbedWindow::clearScanDisplayFlags() {
-    TLOG_WARNING(QStringLiteral("not available: the scan-data display flags"));
+    QMainWindow::changeEvent(event);
 }
 
 void MainBreadcrumbedWindow::showUpdateWidget(QString info) {
@@ -584,19 +358,8 @@ void MainBreadcrumbedWindow::showWizard() {
 void MainBreadcrumbedWindow::showCurrentData() {
     TTRACE();
     // A window of its own that closes with the main window; it deletes itself when closed.
-    auto* window = new formdisplayCurrentData(this);
+    auto* window = new formdisplayCurrentData(m_dispatcher, this);
     window->show();
-}
-
-void MainBreadcrumbedWindow::sheduleFirstRunFirmwareUpdate() {
-    TTRACE();
-    DeviceIoDataProvider* provider = DeviceEventDispatcher::instance()->ioProvider();
-    if (provider == nullptr || !provider->isReadFromDevice() || m_firmwareCheck == nullptr) {
-        return;
-    }
-    unSetMonitorParameters();
-    queueCommand(CommandFactory::getParams());
-    m_miscFiles->showFirmwareUpdateWizard(m_firmwareCheck->offeredFilePath());
 }
 
 void MainBreadcrumbedWindow::scheduleFirstWizardRun() {
@@ -607,18 +370,4 @@ void MainBreadcrumbedWindow::scheduleFirstWizardRun() {
 void MainBreadcrumbedWindow::showMonitorWindow() {
     TTRACE();
     TLOG_WARNING(QStringLiteral("not available: the touch monitor window"));
-}
-
-void MainBreadcrumbedWindow::onPdtReconnect() {
-    TTRACE();
-    SetOperations* operations = SetOperations::instance();
-    disconnect(operations, &SetOperations::signal_finishedUnsettingParameters, this,
-               &MainBreadcrumbedWindow::onPdtReconnect);
-    operations->setDesiredDiagAB(true);
-    operations->setMonDiagAB();
-    if (!QSettings().value(QString::fromLatin1(kDisableMonEdgeKey), false).toBool()) {
-        operations->setDesiredMonitorEdgeAB(false);
-        operations->doScanOrEdge();
-        update();
-    }
 }

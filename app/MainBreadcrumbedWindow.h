@@ -1,18 +1,19 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
+class BoardStartSequence;
+class BreadcrumbNavigation;
 class CompareFirmwareVersions;
 class ConnectionWatcher;
+class DeviceEventDispatcher;
 class FormDriver;
-class FormHome;
 class FormOutput;
 class FormTroubleshoot;
 class MiscFiles;
-class QPropertyAnimation;
-class ResponseDelegateCurrentParameters;
+class ProductTestWiring;
+class SetOperations;
 
 namespace Ui {
 class MainBreadcrumbedWindow;
@@ -22,6 +23,11 @@ class MainBreadcrumbedWindow;
 // pages (0 home, 1 output, 2 troubleshooting, 3 driver information), a status panel
 // with the connection indicator, and the wiring between the pages and the device.
 // It stays disabled (greyed) while no controller is confirmed.
+//
+// The pieces: BreadcrumbNavigation (pages and breadcrumb), BoardStartSequence (board
+// start, firmware offer, first-run wizard, each step with a bounded wait) and
+// ProductTestWiring (the product-test mode's start and reconnection). The public slots
+// are the window's interface; those of the pieces forward to them.
 class MainBreadcrumbedWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -33,7 +39,10 @@ public:
         "QLabel { image: url(:/new/WindowStyles/images/WindowsStyles/StatusOff_54-71.png);}";
     static constexpr const char* kWindowTitle = "tavirel Configuration Software";
 
+    // Works on the process-wide dispatcher and operations.
     explicit MainBreadcrumbedWindow(QWidget* parent = nullptr);
+    MainBreadcrumbedWindow(DeviceEventDispatcher* dispatcher, SetOperations* operations,
+                           QWidget* parent = nullptr);
     ~MainBreadcrumbedWindow() override;
 
     int currentPage() const;
@@ -41,8 +50,9 @@ public:
     bool isIndicatorOn() const { return m_indicatorOn; }
     MiscFiles* miscFiles() const { return m_miscFiles; }
     ConnectionWatcher* connectionWatcher() const { return m_watcher; }
+    BoardStartSequence* boardStartSequence() const { return m_boardStart; }
     // The firmware check of the board start; nullptr until the board has started.
-    CompareFirmwareVersions* firmwareVersionCheck() const { return m_firmwareCheck; }
+    CompareFirmwareVersions* firmwareVersionCheck() const;
 
 signals:
     void deviceUnplugged();
@@ -80,52 +90,26 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void applyStyleSheets();
     void buildPages();
     void wirePages();
-    void requestFirstParameters();
-    void connectBoardStart();
     void createShortcuts();
     void setIndicator(bool on);
-    void animateBreadcrumb();
-    static bool isProductTest();
-    ResponseDelegateCurrentParameters* parametersDelegate() const;
-
-    QWidget* createOutputPage();
-    QWidget* createTroubleshootPage();
-    void resetOutputPage();
-    void wireTroubleshootPage();
-    // Entry points of features this build does not have; each logs "not available".
-    void createMonitorWindow();
-    void createConnectionWatcher();
-    void startConnectionWatcher();
-    void connectWatcherToConnectionSlots();
-    void connectWatcherToFirmwareCheck();
-    void pauseConnectionWatcher();
-    void continueConnectionWatcher();
-    void startFirmwareVersionCheck();
-    void connectVersionQueryToFirstRunWizard();
-    void connectFirmwareCheckToOffer();
-    void saveDefaultParameters();
-    void unSetMonitorParameters();
-    void connectProductTestOperations();
-    void disconnectProductTestOperations();
-    void clearScanDisplayFlags();
+    void followProvider();
+    void showSoftwareVersion();
 
     Ui::MainBreadcrumbedWindow* m_ui;
-    FormHome* m_home = nullptr;
+    DeviceEventDispatcher* m_dispatcher;
+    SetOperations* m_operations;
     FormDriver* m_driver = nullptr;
     FormOutput* m_output = nullptr;
     FormTroubleshoot* m_troubleshoot = nullptr;
     MiscFiles* m_miscFiles = nullptr;
     ConnectionWatcher* m_watcher = nullptr;
-    CompareFirmwareVersions* m_firmwareCheck = nullptr;
-    QPointer<QPropertyAnimation> m_breadcrumbAnimation;
-    QRect m_breadcrumbGeometry;
-    bool m_driverPageActive = false;
-    bool m_brokenWireDone = false;
-    bool m_pdtReconnectPending = true;
+    BreadcrumbNavigation* m_navigation = nullptr;
+    BoardStartSequence* m_boardStart = nullptr;
+    ProductTestWiring* m_productTest = nullptr;
     bool m_indicatorOn = false;
 };

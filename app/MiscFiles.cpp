@@ -26,8 +26,11 @@ bool openWithDesktopViewer(const QString& path) {
 }
 }  // namespace
 
-MiscFiles::MiscFiles(QWidget* window)
-    : QObject(window), m_window(window), m_documentOpener(openWithDesktopViewer) {
+MiscFiles::MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher)
+    : QObject(window),
+      m_window(window),
+      m_dispatcher(dispatcher != nullptr ? dispatcher : DeviceEventDispatcher::instance()),
+      m_documentOpener(openWithDesktopViewer) {
     TTRACE_OBJECT();
 }
 
@@ -80,8 +83,10 @@ void MiscFiles::showReplayWindow() {
 bool MiscFiles::replayerMode(QString fileName) {
     TTRACE();
     pauseWatcher();
-    DeviceIoDataProvider* replayer = DeviceEventDispatcher::instance()->setDeviceIoDataProvider(
-        QString::fromLatin1(kReplayProviderName));
+    DeviceIoDataProvider* replayer =
+        m_dispatcher
+            ? m_dispatcher->setDeviceIoDataProvider(QString::fromLatin1(kReplayProviderName))
+            : nullptr;
     const bool connected = replayer != nullptr && replayer->deviceConnect(fileName, 0, 0);
     if (!connected) {
         TLOG_WARNING(QStringLiteral("Cannot replay %1").arg(fileName));

@@ -7,6 +7,7 @@
 #include <functional>
 
 class ConnectionWatcher;
+class DeviceEventDispatcher;
 class QLabel;
 class QWidget;
 
@@ -26,7 +27,8 @@ public:
     static constexpr const char* kReplayDefault = "*.log";
     static constexpr const char* kSupportEmail = "support@orvello.example";
 
-    explicit MiscFiles(QWidget* window);
+    // dispatcher: the link a replay is switched into (the process-wide one by default).
+    explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr);
 
     // Shows flag's text and style sheet on the label.
     static void updateBooleanTextAndStyle(QLabel* label, bool flag, const QString& textOn,
@@ -66,6 +68,7 @@ private:
     void continueWatcher();
 
     QWidget* m_window;
+    QPointer<DeviceEventDispatcher> m_dispatcher;
     QPointer<ConnectionWatcher> m_watcher;
     bool m_graphInitializedOnce = false;
     DocumentOpener m_documentOpener;

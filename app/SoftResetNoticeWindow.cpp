@@ -1,9 +1,12 @@
 #include "app/SoftResetNoticeWindow.h"
 
 #include "logging/LogMacros.h"
+#include "device/DeviceEventDispatcher.h"
 #include "app/FormSoftReset.h"
 
-SoftResetNoticeWindow::SoftResetNoticeWindow(QObject* parent) : SoftResetNotice(parent) {
+SoftResetNoticeWindow::SoftResetNoticeWindow(QObject* parent, DeviceEventDispatcher* dispatcher)
+    : SoftResetNotice(parent),
+      m_dispatcher(dispatcher != nullptr ? dispatcher : DeviceEventDispatcher::instance()) {
     TTRACE_OBJECT();
     ensureWindow();
 }
@@ -13,9 +16,11 @@ SoftResetNoticeWindow::~SoftResetNoticeWindow() {
     delete m_window;
 }
 
-void SoftResetNoticeWindow::install() {
-    SoftResetNotice::setFactory(
-        [](QObject* parent) -> SoftResetNotice* { return new SoftResetNoticeWindow(parent); });
+void SoftResetNoticeWindow::install(DeviceEventDispatcher* dispatcher) {
+    QPointer<DeviceEventDispatcher> link(dispatcher);
+    SoftResetNotice::setFactory([link](QObject* parent) -> SoftResetNotice* {
+        return new SoftResetNoticeWindow(parent, link);
+    });
 }
 
 FormSoftReset* SoftResetNoticeWindow::window() const {
@@ -24,7 +29,7 @@ FormSoftReset* SoftResetNoticeWindow::window() const {
 
 FormSoftReset* SoftResetNoticeWindow::ensureWindow() {
     if (!m_window) {
-        m_window = new FormSoftReset;
+        m_window = new FormSoftReset(m_dispatcher);
     }
     return m_window;
 }

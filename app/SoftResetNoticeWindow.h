@@ -4,6 +4,7 @@
 
 #include "protocol/SoftResetNotice.h"
 
+class DeviceEventDispatcher;
 class FormSoftReset;
 
 // The soft-reset notice of the protocol layer, shown as the full-screen FormSoftReset.
@@ -15,11 +16,14 @@ class FormSoftReset;
 class SoftResetNoticeWindow : public SoftResetNotice {
     Q_OBJECT
 public:
-    explicit SoftResetNoticeWindow(QObject* parent = nullptr);
+    // dispatcher: the link the window polls (the process-wide one by default).
+    explicit SoftResetNoticeWindow(QObject* parent = nullptr,
+                                   DeviceEventDispatcher* dispatcher = nullptr);
     ~SoftResetNoticeWindow() override;
 
-    // Makes SoftResetNotice::create() build notices of this kind.
-    static void install();
+    // Makes SoftResetNotice::create() build notices of this kind, polling the given link
+    // (the process-wide one by default).
+    static void install(DeviceEventDispatcher* dispatcher = nullptr);
 
     bool isNoticeShown() const override;
     int pollCount() const override;
@@ -32,5 +36,6 @@ public:
 private:
     FormSoftReset* ensureWindow();
 
+    QPointer<DeviceEventDispatcher> m_dispatcher;
     QPointer<FormSoftReset> m_window;
 };

@@ -12,7 +12,9 @@ constexpr unsigned kLowByteMask = 0xFF;
 }  // namespace
 
 StartupOptions::StartupOptions()
-    : m_debugLevel(QStringList{QStringLiteral("l"), QStringLiteral("debug-level")},
+    : m_help(QStringLiteral("help")),
+      m_version(QStringLiteral("version")),
+      m_debugLevel(QStringList{QStringLiteral("l"), QStringLiteral("debug-level")},
                    QStringLiteral("Sets the debug level."), QStringLiteral("level[0-15]")),
       m_debugMask(QStringList{QStringLiteral("m"), QStringLiteral("debug-mask")},
                   QStringLiteral("Sets the debug mask for more flexible debugging."),
@@ -35,8 +37,8 @@ StartupOptions::StartupOptions()
                                   "controller answered, then quits."),
                    QStringLiteral("png file")) {
     m_parser.setApplicationDescription(QStringLiteral("Setup utility from Orvello"));
-    m_parser.addHelpOption();
-    m_parser.addVersionOption();
+    m_help = m_parser.addHelpOption();
+    m_version = m_parser.addVersionOption();
     m_parser.addOption(m_debugLevel);
     m_parser.addOption(m_debugMask);
     m_parser.addOption(m_replay);
@@ -52,6 +54,14 @@ void StartupOptions::process(const QCoreApplication& application) {
 
 bool StartupOptions::parse(const QStringList& arguments) {
     return m_parser.parse(arguments);
+}
+
+bool StartupOptions::isAnsweredOnConsole(const QStringList& arguments) {
+    if (!parse(arguments)) {
+        return true;
+    }
+    return m_parser.isSet(m_help) || m_parser.isSet(m_version) ||
+           m_parser.optionNames().contains(QStringLiteral("help-all"));
 }
 
 quint8 StartupOptions::lowByteOf(const QCommandLineOption& option) const {

@@ -31,6 +31,10 @@ public:
     bool parse(const QStringList& arguments);
     QString errorText() const { return m_parser.errorText(); }
     QString helpText() const { return m_parser.helpText(); }
+    // True when the command line is answered on the console alone: help or version asked
+    // for, or a bad option. process() then prints and exits; no window, no display and no
+    // single-instance check are needed for that.
+    bool isAnsweredOnConsole(const QStringList& arguments);
 
     // Low eight bits of the decimal option value; 0 when absent or not a decimal number.
     quint8 debugLevel() const;
@@ -60,6 +64,8 @@ private:
     quint8 lowByteOf(const QCommandLineOption& option) const;
 
     QCommandLineParser m_parser;
+    QCommandLineOption m_help;
+    QCommandLineOption m_version;
     QCommandLineOption m_debugLevel;
     QCommandLineOption m_debugMask;
     QCommandLineOption m_replay;

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QMetaType>
 #include <QSettings>
@@ -66,6 +67,24 @@ bool chooseHidBackend(const StartupOptions& options, HidBackend& backend) {
     return true;
 }
 
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+// Help, version and a bad option need no window: answered before the single-instance
+// guard, so they also work on a machine without a display and while a copy runs.
+int answerOnConsole(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    setApplicationIdentity();
+    StartupOptions options;
+    options.process(application);  // prints and exits
+    return 0;
+}
+
 void showAnotherInstanceMessage() {
     QMessageBox::critical(nullptr, QStringLiteral("Orvello"),
                           QStringLiteral("Another application instance is already running"),
@@ -75,6 +94,9 @@ void showAnotherInstanceMessage() {
 
 int main(int argc, char* argv[]) {
     qInstallMessageHandler(consoleMessageHandler);
+    if (StartupOptions().isAnsweredOnConsole(argumentsOf(argc, argv))) {
+        return answerOnConsole(argc, argv);
+    }
     auto application = std::make_unique<QApplication>(argc, argv);
     registerValueTypes();
     setApplicationIdentity();

@@ -64,6 +64,7 @@ bool HidApiIoDataProvider::deviceConnect(const QString& path, int vid, int pid) 
         TLOG_CRITICAL(QStringLiteral("Unable to set to non blocking %1").arg(vidPidText(vid, pid)));
     }
     fillInfo(vid, pid);
+    m_reportIdLearned = false;
     TLOG_INFO(QStringLiteral("HidApiIoDataProvider %1").arg(m_info.versionText));
     reportUnloggedDataRequests();
     setRescanInterval(m_connectRescanIntervalMs);
@@ -160,13 +161,8 @@ QList<QByteArray> HidApiIoDataProvider::getData() {
         TLOG(SillyLogger::Debug, QStringLiteral("Received %1 bytes, Hex Data: %2")
                                      .arg(count)
                                      .arg(QString::fromLatin1(report.toHex())));
-        reports.append(report);
-        const quint8 reportId = static_cast<quint8>(report.at(0));
-        if (reportId != m_expectedReportId) {
-            TLOG_WARNING(QStringLiteral("Wrong USB Report ID: %1, expected %2")
-                             .arg(reportId)
-                             .arg(m_expectedReportId));
-            m_expectedReportId = reportId;
+        if (acceptReportId(static_cast<quint8>(report.at(0)))) {
+            reports.append(report);
         }
         count = m_hidApi->read(m_handle, m_readBuffer.data(), m_readBuffer.size());
     }
@@ -177,6 +173,38 @@ QList<QByteArray> HidApiIoDataProvider::getData() {
         rescan();
     }
     return reports;
+}
+
+bool HidApiIoDataProvider::acceptReportId(quint8 reportId) {
+    if (!m_reportIdLearned) {
+        m_reportIdLearned = true;
+        m_candidateReportCount = 0;
+        if (reportId != m_expectedReportId) {
+            TLOG_WARNING(QStringLiteral("Wrong USB Report ID: %1, expected %2")
+                             .arg(reportId)
+                             .arg(m_expectedReportId));
+            m_expectedReportId = reportId;
+        }
+        return true;
+    }
+    if (reportId == m_expectedReportId) {
+        m_candidateReportCount = 0;
+        return true;
+    }
+    TLOG_WARNING(QStringLiteral("Wrong USB Report ID: %1, expected %2")
+                     .arg(reportId)
+                     .arg(m_expectedReportId));
+    if (reportId != m_candidateReportId) {
+        m_candidateReportId = reportId;
+        m_candidateReportCount = 0;
+    }
+    if (++m_candidateReportCount < kReportIdAdoptCount) {
+        return false;
+    }
+    TLOG_WARNING(QStringLiteral("Following the controller's new USB Report ID %1.").arg(reportId));
+    m_expectedReportId = reportId;
+    m_candidateReportCount = 0;
+    return true;
 }
 
 // A handle that fails to read stays failed (the device re-enumerated, or the system

@@ -16,6 +16,14 @@
 // a longer one is refused with a warning and nothing is written. Incoming reports
 // shorter than 61 bytes, or of 4096 bytes and more, are dropped.
 //
+// The report id (first byte) is learned from the first report after a device is opened
+// (until then the last one learned, 1 at first) and is put in front of every outgoing
+// report. A later report with another first byte is logged as "Wrong USB Report ID" and
+// dropped; it does not change the id, so one stray report cannot make the controller
+// refuse everything we send. Only kReportIdAdoptCount consecutive reports of one new id
+// (a controller that really changed its id, say after a firmware update) make that the
+// id; the last of them is returned.
+//
 // A periodic scan (every 50 s by default, started by the first successful connect)
 // enumerates HID devices. The first scan that misses the open device closes it and
 // emits deviceUnplugged() once; a read error (-1) does the same even while the device
@@ -35,6 +43,8 @@ public:
     // between two deviceFirstConnection() emissions in fast mode.
     static constexpr int kScansBeforeReconnect = 5;
     static constexpr int kVersionTextLength = 18;
+    // Consecutive reports of one new report id that make it the expected id.
+    static constexpr int kReportIdAdoptCount = 3;
 
     // Calls hidApi->init(). hidApi must not be null.
     explicit HidApiIoDataProvider(std::shared_ptr<HidApi> hidApi, QObject* parent = nullptr);
@@ -85,6 +95,9 @@ private:
     void scanDevices();
     void handleDeviceMissing();
     void handleDevicePresent();
+    // Applies the report-id rule to a received report id; false when the report is
+    // foreign and must be dropped.
+    bool acceptReportId(quint8 reportId);
     void dropFailedHandle();
     void reportUnloggedDataRequests();
 
@@ -95,6 +108,9 @@ private:
     QString m_product;
     QString m_serialNumber;
     quint8 m_expectedReportId = kInitialReportId;
+    bool m_reportIdLearned = false;
+    quint8 m_candidateReportId = 0;
+    int m_candidateReportCount = 0;
     std::vector<unsigned char> m_readBuffer;
     DeviceInfoData m_info;
     DeviceInfoData m_scanned;

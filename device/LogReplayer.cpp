@@ -54,14 +54,34 @@ bool LogReplayer::deviceConnect(const QString& path, int, int) {
         TLOG_WARNING(QStringLiteral("Replay log %1 cannot be read.").arg(path));
         return false;
     }
-    m_clock.start();
+    startReplay(&m_file);
     return true;
+}
+
+bool LogReplayer::replay(QIODevice* log) {
+    close();
+    m_info.reset();
+    if (log == nullptr || !log->isReadable()) {
+        return false;
+    }
+    startReplay(log);
+    return true;
+}
+
+void LogReplayer::startReplay(QIODevice* log) {
+    m_log = log;
+    m_clock.start();
+}
+
+void LogReplayer::closeLog() {
+    m_file.close();
+    m_log = nullptr;
 }
 
 bool LogReplayer::close() {
     m_completed = false;
     m_clock.invalidate();
-    m_file.close();
+    closeLog();
     resetEntries();
     return true;
 }
@@ -80,12 +100,12 @@ qint64 LogReplayer::replayElapsedMs() const {
 }
 
 QList<QByteArray> LogReplayer::getData() {
-    if (!m_file.isOpen()) {
+    if (m_log == nullptr) {
         return {};
     }
     if (m_entryKind == EntryKind::None) {
         // Start of the replay, after an information line, or after the last entry.
-        if (m_file.atEnd()) {
+        if (m_log->atEnd()) {
             finish();
             return {};
         }
@@ -112,13 +132,13 @@ QList<QByteArray> LogReplayer::getData() {
 // kMaxLineLength is consumed and given as an empty line.
 bool LogReplayer::readLine(QString* line) {
     line->clear();
-    if (m_file.atEnd()) {
+    if (m_log->atEnd()) {
         return false;
     }
     // QIODevice::readLine() stops one byte short of the buffer: this one takes the longest
     // line allowed, its line end, or one byte too many.
     QByteArray bytes(kMaxLineLength + 2, '\0');
-    const qint64 read = m_file.readLine(bytes.data(), bytes.size());
+    const qint64 read = m_log->readLine(bytes.data(), bytes.size());
     if (read <= 0) {
         return false;
     }
@@ -145,8 +165,8 @@ bool LogReplayer::readLine(QString* line) {
 // Reads and drops what is left of an over-long line, piece by piece.
 void LogReplayer::skipRestOfLine() {
     QByteArray piece(kMaxLineLength + 1, '\0');
-    while (!m_file.atEnd()) {
-        const qint64 read = m_file.readLine(piece.data(), piece.size());
+    while (!m_log->atEnd()) {
+        const qint64 read = m_log->readLine(piece.data(), piece.size());
         if (read <= 0 || piece.at(static_cast<int>(read) - 1) == '\n') {
             return;
         }
@@ -227,7 +247,7 @@ void LogReplayer::decodeData() {
 void LogReplayer::finish() {
     m_completed = true;
     m_clock.invalidate();
-    m_file.close();
+    closeLog();
 }
 
 void LogReplayer::resetEntries() {

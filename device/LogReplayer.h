@@ -46,6 +46,9 @@ public:
     // Opens the log named path (vid and pid are ignored) and starts the replay clock.
     // False when the file does not exist or cannot be read.
     bool deviceConnect(const QString& path, int vid, int pid) override;
+    // Replays a log that is already open for reading (the replayer does not own it and
+    // only lets go of it when done). False when it is null or not readable.
+    bool replay(QIODevice* log);
     // Clears the completed flag, stops the clock and closes the log. Always true.
     bool close() override;
     bool reconnect() override;
@@ -70,6 +73,8 @@ protected:
 private:
     enum class EntryKind { None, Data, Other };
 
+    void startReplay(QIODevice* log);
+    void closeLog();
     bool readLine(QString* line);
     void skipRestOfLine();
     void readNextEntry();
@@ -79,6 +84,8 @@ private:
     void resetEntries();
 
     QFile m_file;
+    // The log being replayed: m_file, or a device given to replay(); null when none.
+    QIODevice* m_log = nullptr;
     QString m_fileName;
     QElapsedTimer m_clock;
     bool m_completed = false;

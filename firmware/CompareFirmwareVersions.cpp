@@ -17,15 +17,14 @@
 #include "firmware/FirmwareVersionRules.h"
 
 namespace {
-// Newer first; of two files equally new, the higher version first.
+// The higher version first; of two files of the same version, the newer first.
 bool isPreferred(const QFileInfo& candidate, const QFileInfo& chosen) {
-    const QDateTime candidateTime = candidate.lastModified();
-    const QDateTime chosenTime = chosen.lastModified();
-    if (candidateTime != chosenTime) {
-        return candidateTime > chosenTime;
+    const int candidateVersion = FirmwareVersionRules::fileVersion(candidate.fileName());
+    const int chosenVersion = FirmwareVersionRules::fileVersion(chosen.fileName());
+    if (candidateVersion != chosenVersion) {
+        return candidateVersion > chosenVersion;
     }
-    return FirmwareVersionRules::fileVersion(candidate.fileName()) >
-           FirmwareVersionRules::fileVersion(chosen.fileName());
+    return candidate.lastModified() > chosen.lastModified();
 }
 }  // namespace
 
@@ -78,8 +77,7 @@ void CompareFirmwareVersions::doFetchVersionInfo() {
 
 void CompareFirmwareVersions::doneHeaderGetParams() {
     TTRACE();
-    if (m_splitType->aWireCount() == 0 || m_splitType->bWireCount() == 0 ||
-        m_firmwareDelegate.isNull()) {
+    if (!m_splitType->isFinished() || m_firmwareDelegate.isNull() || m_ended) {
         return;
     }
     if (!m_firmwareDelegate->hasCompleteHeader()) {
@@ -96,11 +94,15 @@ void CompareFirmwareVersions::doneHeaderGetParams() {
     m_versionFetched = true;
     disconnect(m_firmwareDelegate, &ResponseDelegateFirmwareUpdate::signal_DoneHeaderGetParams,
                this, &CompareFirmwareVersions::doneHeaderGetParams);
+    emit signalHeaderRead();
     doCompareVersions();
 }
 
 void CompareFirmwareVersions::doCompareVersions() {
     TTRACE();
+    if (m_ended) {
+        return;
+    }
     auto* parameters = qobject_cast<ResponseDelegateCurrentParameters*>(
         m_dispatcher->responseDelegate(QStringLiteral("CurrentParameters")));
     if (parameters != nullptr && parameters->isSoftResetActive()) {
@@ -112,6 +114,18 @@ void CompareFirmwareVersions::doCompareVersions() {
         CompareVersions();
         m_versionFetched = false;
     }
+}
+
+void CompareFirmwareVersions::endWithoutOffer() {
+    TTRACE();
+    m_ended = true;
+    m_versionFetched = false;
+    if (!m_firmwareDelegate.isNull()) {
+        disconnect(m_firmwareDelegate, &ResponseDelegateFirmwareUpdate::signal_DoneHeaderGetParams,
+                   this, &CompareFirmwareVersions::doneHeaderGetParams);
+    }
+    emit signal_IncompatibilityInfo(false, QString());
+    emit finishedVersionQuery();
 }
 
 void CompareFirmwareVersions::CompareVersions() {

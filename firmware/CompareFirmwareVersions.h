@@ -18,6 +18,9 @@ class SetOperations;
 // Versions are compared as FirmwareVersionRules gives them. Only a delivered file whose
 // name carries this sensor's split type is ever offered, and the delivered version is
 // that file's.
+//
+// The check itself waits as long as its answers take; the board start bounds each wait
+// and ends a check that cannot complete with endWithoutOffer().
 class CompareFirmwareVersions : public QObject {
     Q_OBJECT
 public:
@@ -37,8 +40,8 @@ public:
     FirmwareSplitType* firmwareSplitType() const { return m_splitType; }
 
     // Lists the delivered files and chooses the one to offer: among the files whose split
-    // type part equals the sensor's split type, the newest (by modification time; of files
-    // equally new, the highest version). Stores the delivered version (0 when no file
+    // type part equals the sensor's split type, the highest version (of equal versions,
+    // the newest by modification time). Stores the delivered version (0 when no file
     // matches), the chosen path and its file number; returns the path, empty when no file
     // matches, the folder is missing or empty, or the split type is unknown.
     QString checkForUpdateFirmware();
@@ -57,6 +60,8 @@ signals:
     // status true: a newer delivered file for this sensor is at fileName.
     void signal_IncompatibilityInfo(bool status, QString fileName);
     void finishedVersionQuery();
+    // The controller's firmware header was read and its versions published.
+    void signalHeaderRead();
 
 public slots:
     void CompareVersions();
@@ -68,6 +73,10 @@ public slots:
     void doneHeaderGetParams();
     // Compares once the controller reports no soft reset in progress.
     void doCompareVersions();
+    // Ends a check that cannot complete: stops waiting for the header and the end of a
+    // soft reset and reports that nothing is offered (signal_IncompatibilityInfo(false)
+    // and finishedVersionQuery()).
+    void endWithoutOffer();
 
 private:
     DeviceEventDispatcher* m_dispatcher;
@@ -75,6 +84,7 @@ private:
     FirmwareSplitType* m_splitType;
     QPointer<ResponseDelegateFirmwareUpdate> m_firmwareDelegate;
     bool m_versionFetched = false;
+    bool m_ended = false;
     QString m_offeredFilePath;
     int m_offeredFileNumber = 0;
     int m_softResetPollMs = kSoftResetPollMs;

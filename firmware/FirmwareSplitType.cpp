@@ -112,8 +112,14 @@ void FirmwareSplitType::connectChkWireCount() {
 
 void FirmwareSplitType::disConnectWireCheck() {
     TTRACE();
+    m_ended = true;
+    stopListening();
     SetFirmwareSplitType();
     emit signal_getHeader();
+    if (m_started) {
+        m_operations->setDesiredMonitorEdgeAB(false);
+        m_operations->setMonitorEdgeAB();
+    }
 }
 
 void FirmwareSplitType::onEdgeA(const QByteArray& data) {

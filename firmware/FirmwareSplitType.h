@@ -31,6 +31,8 @@ public:
     int aWireCount() const { return m_aWireCount; }
     int bWireCount() const { return m_bWireCount; }
     bool isStarted() const { return m_started; }
+    // Both wire counts are known, or the check was ended without them.
+    bool isFinished() const { return (m_aWireCount != 0 && m_bWireCount != 0) || m_ended; }
 
     // The split type of a wire-count pair: 4040, 4024 or 2440; 0 for any other pair.
     static int splitTypeFor(int wiresA, int wiresB);
@@ -56,6 +58,9 @@ public slots:
     // again gives the same counts.
     void SetFirmwareSplitType();
     void connectChkWireCount();
+    // Ends the check with what is known (the counts stay 0 without both edges): stops
+    // listening, switches a stream this check started off again and emits
+    // signal_getHeader().
     void disConnectWireCheck();
 
 private:
@@ -71,4 +76,5 @@ private:
     int m_aWireCount = 0;
     int m_bWireCount = 0;
     bool m_started = false;
+    bool m_ended = false;
 };

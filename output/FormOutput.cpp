@@ -37,7 +37,10 @@ constexpr int kModeButtonSize = 90;
 constexpr int kSwitchWidth = 90;
 constexpr int kSwitchHeight = 40;
 constexpr int kIndicatorSize = 12;
-constexpr int kReadBackDigits = 3;
+// What the read-backs can be given: the encoding is a byte, level and scale signed bytes.
+constexpr int kByteMax = 255;
+constexpr int kSignedByteMin = -128;
+constexpr int kSignedByteMax = 127;
 // The controller's encoding 0 predates the mode choice and behaves as two touch.
 constexpr int kUnsetEncoding = 0;
 
@@ -73,8 +76,11 @@ QFrame* indicator(const QString& name) {
     return frame;
 }
 
-QLCDNumber* readBack(const QString& name) {
-    auto* number = new QLCDNumber(kReadBackDigits);
+// A read-back with room for every value of min..max (a minus sign takes a digit): a
+// display too short keeps its old digits instead of showing the value.
+QLCDNumber* readBack(const QString& name, int min, int max) {
+    const int digits = int(qMax(QString::number(min).size(), QString::number(max).size()));
+    auto* number = new QLCDNumber(digits);
     number->setObjectName(name);
     number->setSegmentStyle(QLCDNumber::Flat);
     return number;
@@ -220,7 +226,7 @@ QGroupBox* FormOutput::buildOutputControlGroup() {
     m_comboOutputEncoding->setObjectName(QStringLiteral("comboOutputEncoding"));
     m_comboOutputEncoding->addItems({QStringLiteral("Mouse (1)"), QStringLiteral("One Touch (2)"),
                                      QStringLiteral("Two Touch (3)")});
-    m_numberEncoding = readBack(QStringLiteral("numberEncoding"));
+    m_numberEncoding = readBack(QStringLiteral("numberEncoding"), 0, kByteMax);
     m_checkBoxOutputEnabled = new QCheckBox(QStringLiteral("Enable Output"));
     m_checkBoxOutputEnabled->setObjectName(QStringLiteral("checkBoxOutputEnabled"));
     m_frameOutputEnabled = indicator(QStringLiteral("frameOutputEnabled"));
@@ -241,12 +247,14 @@ QGroupBox* FormOutput::buildEdgeStretchGroup() {
     m_sboxEdStretchLevel->setObjectName(QStringLiteral("sboxEdStretchLevel"));
     m_sboxEdStretchLevel->setRange(kEdgeLevelMin, kEdgeLevelMax);
     m_sboxEdStretchLevel->setToolTip(QStringLiteral("Edge Stretch Level"));
-    m_numberEdStretchLevel = readBack(QStringLiteral("numberEdStretchLevel"));
+    m_numberEdStretchLevel =
+        readBack(QStringLiteral("numberEdStretchLevel"), kSignedByteMin, kSignedByteMax);
     m_sboxEdStretchScale = new QSpinBox;
     m_sboxEdStretchScale->setObjectName(QStringLiteral("sboxEdStretchScale"));
     m_sboxEdStretchScale->setRange(kEdgeScaleMin, kEdgeScaleMax);
     m_sboxEdStretchScale->setToolTip(QStringLiteral("Edge Strecth Scale"));
-    m_numberEdStretchScale = readBack(QStringLiteral("numberEdStretchScale"));
+    m_numberEdStretchScale =
+        readBack(QStringLiteral("numberEdStretchScale"), kSignedByteMin, kSignedByteMax);
     m_checkBoxEdStrechActive = new QCheckBox(QStringLiteral("Enable EdgeStretch"));
     m_checkBoxEdStrechActive->setObjectName(QStringLiteral("checkBoxEdStrechActive"));
     m_frameEdStretchActive = indicator(QStringLiteral("frameEdStretchActive"));

@@ -8,19 +8,14 @@
 #include "protocol/SettingsKeys.h"
 
 ResponseDelegateFilterAB::ResponseDelegateFilterAB(QObject* parent)
-    : DeviceResponseDelegate(parent) {}
+    : FloatSetResponseDelegate(ResponseCode::FilterAB, parent) {}
 
 QString ResponseDelegateFilterAB::name() const {
     return QStringLiteral("FilterAB");
 }
 
-bool ResponseDelegateFilterAB::isUnderstood(QByteArray data) {
-    return responseCodeOf(data) == ResponseCode::FilterAB;
-}
-
 void ResponseDelegateFilterAB::execute() {
-    emit valuesChanged();
-    emit valuesChanged(QByteArray(m_data));
+    FloatSetResponseDelegate::execute();
     setDefaultParameters();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/DeviceResponseDelegate.h"
 #include "protocol/FilterAccessor.h"
+#include "protocol/FloatSetResponseDelegate.h"
 
 // The filter set ("FilterAB", response code 21) as last received; readers of
 // FilterAccessor decode it (fields beyond the end of a short report read as 0.0).
@@ -9,20 +9,12 @@
 // On the first answer ever (setting "FilterValue/FirstConfiguration" false) the seven
 // readable values are kept in the settings as the user's defaults, under the
 // "FilterValue/..." keys the filter dialog reads.
-class ResponseDelegateFilterAB : public DeviceResponseDelegate, public FilterAccessor {
+class ResponseDelegateFilterAB : public FloatSetResponseDelegate, public FilterAccessor {
     Q_OBJECT
 public:
     explicit ResponseDelegateFilterAB(QObject* parent = nullptr);
 
     QString name() const override;
-    // True exactly for code 21 in byte 1.
-    bool isUnderstood(QByteArray data) override;
-
-    using DeviceResponseDelegate::valuesChanged;
-
-signals:
-    // memento: a copy of the whole report.
-    void valuesChanged(QByteArray memento);
 
 public slots:
     // Emits valuesChanged(), then valuesChanged(memento), then runs setDefaultParameters().

@@ -1,35 +1,20 @@
 #include "ResponseDelegateOutputDiagnostics.h"
 
-#include "logging/LogMacros.h"
 #include "protocol/Opcodes.h"
 #include "protocol/PacketBytes.h"
 #include "protocol/StoredWireCounts.h"
 
 ResponseDelegateOutputDiagnostics::ResponseDelegateOutputDiagnostics(QObject* parent)
-    : DeviceResponseDelegate(parent) {}
+    : PairedArrayStreamDelegate(ResponseCode::OutputDiagnosticsA, ResponseCode::OutputDiagnosticsB,
+                                parent) {}
 
 QString ResponseDelegateOutputDiagnostics::name() const {
     return QStringLiteral("OutputDiagnostics");
 }
 
-bool ResponseDelegateOutputDiagnostics::isUnderstood(QByteArray data) {
-    const int code = responseCodeOf(data);
-    return code == ResponseCode::OutputDiagnosticsA || code == ResponseCode::OutputDiagnosticsB;
-}
-
-void ResponseDelegateOutputDiagnostics::addData(QByteArray data) {
-    DeviceResponseDelegate::addData(data);
-    const int code = PacketBytes::byteAt(data, kResponseCodeIndex);
-    if (code == ResponseCode::OutputDiagnosticsA) {
-        m_arrayB = false;
-    } else if (code == ResponseCode::OutputDiagnosticsB) {
-        m_arrayB = true;
-    } else {
-        TLOG_CRITICAL(QStringLiteral("Called with the wrong type of packet: %1")
-                          .arg(QLatin1Char(char(code))));
-    }
-    const int wireCount = PacketBytes::byteAt(data, PacketBytes::kSampleCountIndex);
-    if (m_arrayB) {
+void ResponseDelegateOutputDiagnostics::noteReport(const QByteArray& report) {
+    const int wireCount = PacketBytes::byteAt(report, PacketBytes::kSampleCountIndex);
+    if (isArrayB()) {
         m_wireCountB = wireCount;
         if (StoredWireCounts::storedWireCountB() == 0) {
             StoredWireCounts::setStoredWireCountB(wireCount);
@@ -40,13 +25,12 @@ void ResponseDelegateOutputDiagnostics::addData(QByteArray data) {
             StoredWireCounts::setStoredWireCountA(wireCount);
         }
     }
-    m_trimmed = PacketBytes::cullandtrim(data);
 }
 
 void ResponseDelegateOutputDiagnostics::execute() {
-    if (m_arrayB) {
-        emit outputDiagB(m_trimmed);
+    if (isArrayB()) {
+        emit outputDiagB(trimmedData());
     } else {
-        emit outputDiagA(m_trimmed);
+        emit outputDiagA(trimmedData());
     }
 }

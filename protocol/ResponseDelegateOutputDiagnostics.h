@@ -1,21 +1,18 @@
 #pragma once
 
-#include "device/DeviceResponseDelegate.h"
+#include "protocol/PairedArrayStreamDelegate.h"
 
 // Output diagnostics stream ("OutputDiagnostics"), codes 40 (array A) and 41 (array B):
 // byte 4 = wire count n, bytes 7..7+n-1 = one byte per wire. The first report of an
 // array whose process-wide stored wire count (StoredWireCounts) is 0 stores its count.
 // Short reports are accepted: the samples stop at the end of the report.
-class ResponseDelegateOutputDiagnostics : public DeviceResponseDelegate {
+class ResponseDelegateOutputDiagnostics : public PairedArrayStreamDelegate {
     Q_OBJECT
 public:
     explicit ResponseDelegateOutputDiagnostics(QObject* parent = nullptr);
 
     QString name() const override;
-    // True exactly for codes 40 and 41 in byte 1.
-    bool isUnderstood(QByteArray data) override;
 
-    const QByteArray& trimmedData() const { return m_trimmed; }
     // Wire count of the array's last report, 0 before any.
     int lastWireCountA() const { return m_wireCountA; }
     int lastWireCountB() const { return m_wireCountB; }
@@ -27,13 +24,12 @@ signals:
 public slots:
     // Emits outputDiagA or outputDiagB with the samples of the last report.
     void execute() override;
-    // Keeps the report and its samples, notes its wire count. A report of another
-    // code is logged and still kept, for the array of the previous report.
-    void addData(QByteArray data) override;
+
+protected:
+    // Notes the report's wire count for its array.
+    void noteReport(const QByteArray& report) override;
 
 private:
-    QByteArray m_trimmed;
-    bool m_arrayB = false;
     int m_wireCountA = 0;
     int m_wireCountB = 0;
 };

@@ -1,21 +1,16 @@
 #pragma once
 
-#include "device/DeviceResponseDelegate.h"
+#include "protocol/PairedArrayStreamDelegate.h"
 
 // Processed edge stream ("ProcessedEdge"), codes 4 (array A) and 5 (array B):
 // byte 4 = wire count n, bytes 7..7+n-1 = one unsigned level per wire.
 // Short reports are accepted: the samples stop at the end of the report.
-class ResponseDelegateProcessedEdge : public DeviceResponseDelegate {
+class ResponseDelegateProcessedEdge : public PairedArrayStreamDelegate {
     Q_OBJECT
 public:
     explicit ResponseDelegateProcessedEdge(QObject* parent = nullptr);
 
     QString name() const override;
-    // True exactly for codes 4 and 5 in byte 1.
-    bool isUnderstood(QByteArray data) override;
-
-    // The samples of the last report.
-    const QByteArray& trimmedData() const { return m_trimmed; }
 
 signals:
     void edgeA(QByteArray data);
@@ -29,13 +24,8 @@ signals:
 public slots:
     // Emits edgeA or edgeB with the samples of the last report.
     void execute() override;
-    // Keeps the report and its samples. A report of another code is logged and still
-    // kept, for the array of the previous report.
-    void addData(QByteArray data) override;
 
 private:
-    QByteArray m_trimmed;
-    bool m_arrayB = false;
     int m_lengthA = 0;
     int m_lengthB = 0;
     bool m_wireCheckFinished = false;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "device/DeviceResponseDelegate.h"
+#include "protocol/PairedArrayStreamDelegate.h"
 
 // Processed scan stream ("ProcessedScan"), codes 8 (array A) and 9 (array B):
 // byte 2 = line number, byte 4 = sample count n, bytes 7..7+n-1 = samples.
 // Short reports are accepted: the samples stop at the end of the report.
-class ResponseDelegateProcessedScan : public DeviceResponseDelegate {
+class ResponseDelegateProcessedScan : public PairedArrayStreamDelegate {
     Q_OBJECT
 public:
     // Line length assumed for an array that has not reported yet.
@@ -17,10 +17,7 @@ public:
     explicit ResponseDelegateProcessedScan(QObject* parent = nullptr);
 
     QString name() const override;
-    // True exactly for codes 8 and 9 in byte 1.
-    bool isUnderstood(QByteArray data) override;
 
-    const QByteArray& trimmedData() const { return m_trimmed; }
     int lineA() const { return m_lineA; }
     int lineB() const { return m_lineB; }
     int lengthA() const { return m_lengthA; }
@@ -41,15 +38,14 @@ public slots:
     // For array A: scanA(data, false, line), scanA(data), scanALenLine(data, line,
     // length, false), in this order; for B the B signals with flag true.
     void execute() override;
-    // Keeps the report, its samples, and its line number and length for its array. A
-    // report of another code is logged and still kept, for the array of the previous one.
-    void addData(QByteArray data) override;
+
+protected:
+    // Keeps the report's line number and length for its array.
+    void noteReport(const QByteArray& report) override;
 
 private:
     static constexpr int kLineIndex = 2;
 
-    QByteArray m_trimmed;
-    bool m_arrayB = false;
     int m_lineA = 0;
     int m_lineB = 0;
     int m_lengthA = kInitialLength;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing the tool need.
 # Idempotent: prints nothing and changes nothing when everything is already there.
+# Usage: scripts/setup.sh [fuzz]   ("fuzz" adds clang and libFuzzer's runtime for fuzz/run.sh)
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
     xvfb xauth libgl1-mesa-dri x11-apps imagemagick
     fonts-open-sans
 )
+if [ "${1:-}" = "fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

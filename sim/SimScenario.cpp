@@ -171,6 +171,20 @@ bool setFirmwareFailure(SimScenario& s, const QString& v) {
     return false;
 }
 
+bool setIgnoredOpcodes(SimScenario& s, const QString& v) {
+    static const QRegularExpression separators(QStringLiteral("[\\s;+]+"));
+    QList<int> opcodes;
+    for (const QString& item : v.split(separators, Qt::SkipEmptyParts)) {
+        quint64 opcode = 0;
+        if (!parseUnsigned(item, std::numeric_limits<quint8>::max(), &opcode)) {
+            return false;
+        }
+        opcodes << int(opcode);
+    }
+    s.ignoredOpcodes = opcodes;
+    return true;
+}
+
 const QHash<QString, Setter>& setters() {
     using S = SimScenario;
     static const QHash<QString, Setter> table{
@@ -210,6 +224,10 @@ const QHash<QString, Setter>& setters() {
         {QStringLiteral("readErrorAt"), integer(&S::readErrorAtMs, -1, kLongestTimeMs)},
         {QStringLiteral("firmwareFailure"), setFirmwareFailure},
         {QStringLiteral("firmwareFailItem"), integer(&S::firmwareFailItem, 0, 0xFFFF)},
+        {QStringLiteral("malformedAt"), integer(&S::malformedAtMs, -1, kLongestTimeMs)},
+        {QStringLiteral("malformedFor"), integer(&S::malformedForMs, -1, kLongestTimeMs)},
+        {QStringLiteral("malformedEvery"), integer(&S::malformedEveryMs, 1, kLongestTimeMs)},
+        {QStringLiteral("ignore"), setIgnoredOpcodes},
     };
     return table;
 }

@@ -43,6 +43,13 @@
 //   firmwareFailure           none, storeclear, headerset, headerecho, item, itemsilent,
 //                             notready, commit, noreturn
 //   firmwareFailItem          entry number that the item failures hit
+//   malformedAt, malformedFor, malformedEvery
+//                             from malformedAt for malformedFor ms (-1: for ever) the
+//                             board slips a malformed report between its real ones every
+//                             malformedEvery ms (see SimMalformedReports); -1: never
+//   ignore                    request opcodes the board takes but ignores (no effect, no
+//                             answer), decimal or 0x-hex, separated by blanks, ';' or '+';
+//                             e.g. ignore=23 never answers the firmware-header request
 //
 // Scenario files are INI files holding the same keys, optionally under [scenario].
 struct SimScenario {
@@ -107,6 +114,12 @@ struct SimScenario {
 
     FirmwareFailure firmwareFailure = FirmwareFailure::None;
     int firmwareFailItem = 0;
+
+    int malformedAtMs = -1;
+    int malformedForMs = -1;
+    int malformedEveryMs = 5;
+    // Requests of these opcodes are taken and ignored.
+    QList<int> ignoredOpcodes;
 
     // Sets one knob from its text form. On a bad key or value: logs a warning, leaves
     // the scenario unchanged, returns false and describes the problem in *error.

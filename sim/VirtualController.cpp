@@ -143,6 +143,12 @@ void VirtualController::setUpTimers() {
     connect(&m_commitTimer, &QTimer::timeout, this, &VirtualController::finishCommit);
     connect(&m_returnTimer, &QTimer::timeout, this, &VirtualController::powerUp);
     connect(&m_readErrorTimer, &QTimer::timeout, this, &VirtualController::invalidateHandles);
+    // A malformed report leaves like any other, only while the board talks at all.
+    connect(&m_malformed, &SimMalformedReports::report, this, [this](const QByteArray& report) {
+        if (m_onBus && !m_silent) {
+            emit reportSent(report);
+        }
+    });
     connect(&m_silenceTimer, &QTimer::timeout, this, [this]() {
         const bool starting = !m_silent;
         setSilent(starting);
@@ -189,6 +195,7 @@ void VirtualController::setScenario(const SimScenario& scenario) {
     m_clock.start();
     powerUp();
     armScenarioEvents();
+    m_malformed.start(scenario);
 }
 
 VirtualController::Settings VirtualController::factorySettings() const {
@@ -327,7 +334,7 @@ bool VirtualController::receiveReport(const QByteArray& report) {
     request.opcode = static_cast<quint8>(padded.at(kRequestOpcode));
     request.command = padded.mid(kRequestOpcode);
     emit requestReceived(request.opcode);
-    if (m_silent) {
+    if (m_silent || m_scenario.ignoredOpcodes.contains(request.opcode)) {
         return true;
     }
     const Handler handler = handlerFor(request.opcode);

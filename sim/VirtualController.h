@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "sim/SimFirmwareStore.h"
+#include "sim/SimMalformedReports.h"
 #include "sim/SimParameterBlock.h"
 #include "sim/SimScenario.h"
 #include "sim/SimSensorModel.h"
@@ -91,6 +92,8 @@ public:
     const SimFirmwareStore& firmware() const { return m_firmware; }
     bool isSoftResetActive() const { return m_softReset; }
     bool isTouched() const { return m_sensor.isTouched(); }
+    // Malformed reports sent so far (scenario keys malformedAt, malformedFor, malformedEvery).
+    int malformedReportCount() const { return m_malformed.sentCount(); }
 
 signals:
     void reportSent(const QByteArray& report);
@@ -173,6 +176,7 @@ private:
     SimScenario m_scenario;
     SimSensorModel m_sensor;
     SimFirmwareStore m_firmware;
+    SimMalformedReports m_malformed;
     Settings m_ram;
     Settings m_flash;
     QByteArray m_calibration;

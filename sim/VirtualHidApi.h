@@ -18,7 +18,8 @@
 //  - enumerate(vid, pid): 0 matches any id. The controller is listed only while it is on
 //    the bus, with the scenario's ids and strings, usage page 0xFF00, usage 1.
 //  - open(vid, pid): a new handle for each call while the controller is on the bus.
-//  - read(): takes the oldest waiting input report (61 bytes, report id 1) and copies
+//  - read(): takes the oldest waiting input report (61 bytes, report id 1, unless the
+//    scenario makes the board send malformed ones) and copies
 //    at most `length` bytes of it. Reports reach only handles that are open when they
 //    are sent; a handle keeps at most kInputQueueCapacity of them and drops the oldest,
 //    as the operating system's HID buffer does. Returns 0 when none waits (a blocking

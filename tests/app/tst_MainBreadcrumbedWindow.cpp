@@ -1,45 +1,94 @@
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTextEdit>
-#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
 
 #include "device/ConnectionWatcher.h"
-#include "protocol/CommandFactory.h"
-#include "protocol/Opcodes.h"
-#include "protocol/PomelarKind.h"
-#include "protocol/SimpleCommand.h"
+#include "protocol/FirmwareInformation.h"
+#include "output/FormOutput.h"
+#include "troubleshoot/formdisplayCurrentData.h"
+#include "app/BoardStartSequence.h"
 #include "app/FormSoftReset.h"
 #include "app/MainBreadcrumbedWindow.h"
 #include "app/SoftResetNoticeWindow.h"
 #include "resources/AppResources.h"
+#include "tests/support/SimRig.h"
+#include "../device/LogSpy.h"
 #include "RecordingPrompt.h"
-#include "SimulatedDevice.h"
 
-// The main window against the virtual controller, as a technician meets it: greyed
-// until the controller has started, then navigable; greyed and back home when the
-// controller is unplugged, usable again when it returns; covered by the "do not touch"
-// notice while the controller resets itself.
-//
-// The cases run in order on one window and one controller (the device link is
-// process-wide).
+namespace {
+// Current-parameters block as the board keeps it: byte 8 output encoding, byte 9 bit 0x01
+// output enabled, byte 10 bits 0x80 and 0x20 the edge streams of A and B.
+constexpr int kEncoding = 8;
+constexpr int kOutputFlags = 9;
+constexpr quint8 kEnabledBit = 0x01;
+constexpr int kMonitorFlags = 10;
+constexpr quint8 kEdgeStreamBits = 0x80 | 0x20;
+
+// Request opcodes as the board receives them.
+constexpr int kGetVersion = 2;
+constexpr int kGetCopyright = 3;
+constexpr int kSetParameters = 4;
+constexpr int kGetParameters = 5;
+constexpr int kLoadDefaults = 8;
+
+const QString kOffStyle = QStringLiteral(
+    "QLabel { image: url(:/new/WindowStyles/images/WindowsStyles/StatusOff_54-71.png);}");
+const QString kOnStyle = QStringLiteral(
+    "QLabel { image: url(:/new/WindowStyles/images/WindowsStyles/StatusOn_45_71.png);}");
+}  // namespace
+
+// The main window against the virtual controller, as a technician meets it: greyed until
+// the controller has started, then navigable; greyed and back home when the controller
+// is unplugged, usable again when it returns; covered by the "do not touch" notice while
+// the controller resets itself; and usable in bounded time whatever the controller
+// leaves unanswered. Every case has a controller, a link and a window of its own.
 class tst_MainBreadcrumbedWindow : public QObject {
     Q_OBJECT
 
 private:
-    static constexpr int kSoftResetMs = 300;
-    static constexpr int kFastRescanMs = 20;
-    static constexpr int kReconnectTimeoutMs = 10000;
-
     RecordingPrompt m_prompt;
-    std::unique_ptr<SimulatedDevice> m_device;
+    std::unique_ptr<SimRig> m_rig;
     std::unique_ptr<MainBreadcrumbedWindow> m_window;
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    QString m_startDir;
+
+    // A step asks again after 250 ms, three times.
+    static BoardStartSequence::Timings quickTimings() {
+        BoardStartSequence::Timings timings;
+        timings.firstBlock = timings.wireCounts = timings.firmwareHeader =
+            timings.versionCheck = {250, 3};
+        timings.rescanWhileLostMs = 20;
+        timings.softResetPollMs = 10;
+        return timings;
+    }
+
+    // Builds the window over a freshly opened board; the board start is still to come.
+    bool open(const SimScenario& scenario = SimRig::quickScenario()) {
+        m_rig = std::make_unique<SimRig>(scenario);
+        SoftResetNoticeWindow::install(&m_rig->dispatcher);
+        if (!m_rig->openBoard()) {
+            return false;
+        }
+        m_window = std::make_unique<MainBreadcrumbedWindow>(&m_rig->dispatcher, &m_rig->ops);
+        m_window->boardStartSequence()->setTimings(quickTimings());
+        m_window->show();
+        return true;
+    }
+    // ... and waits until the board start is over and its parameter writes have settled.
+    bool start(const SimScenario& scenario = SimRig::quickScenario()) {
+        return open(scenario) &&
+               QTest::qWaitFor([this] { return m_window->isEnabled(); }, SimRig::kWaitMs) &&
+               m_rig->settle();
+    }
 
     template <typename T>
     T* child(const char* name) const {
@@ -47,55 +96,71 @@ private:
     }
 
     void click(const char* name) {
-        QAbstractButton* button = child<QAbstractButton>(name);
-        QVERIFY2(button != nullptr, name);
+        auto* button = child<QAbstractButton>(name);
+        QVERIFY2(button != nullptr && button->isEnabled(), name);
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
     QString indicatorStyle() const { return child<QLabel>("labelConnectionStatus")->styleSheet(); }
 
-    static FormSoftReset* visibleNotice() {
+    template <typename T>
+    static QList<T*> shown() {
+        QList<T*> found;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* notice = qobject_cast<FormSoftReset*>(widget);
-            if (notice != nullptr && notice->isVisible()) {
-                return notice;
+            if (auto* window = qobject_cast<T*>(widget); window != nullptr && window->isVisible()) {
+                found << window;
             }
         }
-        return nullptr;
+        return found;
+    }
+
+    // Delivered firmware in a working folder of the case's own.
+    void deliverFirmware(const QString& name) {
+        m_workDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_workDir->isValid());
+        QVERIFY(QDir(m_workDir->path()).mkdir(QStringLiteral("Firmware")));
+        QFile file(m_workDir->filePath(QStringLiteral("Firmware/") + name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(QDir::setCurrent(m_workDir->path()));
     }
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("OrvelloTest"));
-        QCoreApplication::setApplicationName(QStringLiteral("tst_MainBreadcrumbedWindow"));
-        QSettings().clear();
+        SimRig::useTestSettings();
         AppResources::initialize();
         UserPrompt::install(&m_prompt);
-        SoftResetNoticeWindow::install();
-        DeviceEventDispatcher::instance()->registerDeviceKind(new PomelarKind);
+        m_startDir = QDir::currentPath();
+    }
 
-        SimScenario scenario;
-        scenario.softResetMs = kSoftResetMs;
-        m_device = std::make_unique<SimulatedDevice>(scenario);
-        QVERIFY(DeviceEventDispatcher::instance()->firstConnection());
+    void init() {
+        QSettings().clear();
+        // Not a first run: the window leaves the board's parameters as they are.
+        QSettings().setValue(QStringLiteral("FilterValue/FirstConfiguration"), true);
+        FirmwareInformation::instance().clear();
+        m_prompt.questions.clear();
+        m_prompt.button = QMessageBox::Ok;
+    }
+
+    void cleanup() {
+        m_window.reset();
+        m_rig.reset();
+        QDir::setCurrent(m_startDir);
+        m_workDir.reset();
     }
 
     void cleanupTestCase() {
-        m_window.reset();
-        m_device.reset();
         UserPrompt::install(nullptr);
+        SoftResetNoticeWindow::install();
         QSettings().clear();
     }
 
+    // A first run: the defaults are loaded before the window comes up.
     void boardStartEnablesTheWindow() {
-        m_window = std::make_unique<MainBreadcrumbedWindow>();
-        m_window->show();
+        QSettings().clear();
+        QVERIFY(open());
         QVERIFY(!m_window->isEnabled());
         QVERIFY(!m_window->isIndicatorOn());
-        QCOMPARE(indicatorStyle(),
-                 QStringLiteral("QLabel { image: url(:/new/WindowStyles/images/WindowsStyles/"
-                                "StatusOff_54-71.png);}"));
+        QCOMPARE(indicatorStyle(), kOffStyle);
         QCOMPARE(m_window->windowTitle(), QStringLiteral("tavirel Configuration Software"));
         QVERIFY(!m_window->connectionWatcher()->isRunning());
 
@@ -103,16 +168,16 @@ private slots:
         // The controller's first answer starts the heartbeat that keeps the link honest.
         QVERIFY(m_window->connectionWatcher()->isRunning());
         QVERIFY(m_window->isIndicatorOn());
-        QCOMPARE(indicatorStyle(),
-                 QStringLiteral("QLabel { image: url(:/new/WindowStyles/images/WindowsStyles/"
-                                "StatusOn_45_71.png);}"));
+        QCOMPARE(indicatorStyle(), kOnStyle);
         QCOMPARE(child<QPushButton>("PushButton_Version")->text(),
                  QStringLiteral("Version:2.2.0.1008"));
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::HomePage));
         QCOMPARE(m_window->breadcrumbText(), QStringLiteral("Home"));
+        QTRY_VERIFY(m_rig->requests.contains(kLoadDefaults));
     }
 
     void homeButtonsOpenTheirPages() {
+        QVERIFY(start());
         click("buttonOutput");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::OutputPage));
         QCOMPARE(m_window->breadcrumbText(), QStringLiteral("Output"));
@@ -126,7 +191,8 @@ private slots:
     }
 
     void breadcrumbLeadsFromTheDriverPageToTroubleshootingThenHome() {
-        QSignalSpy requests(&m_device->controller, &VirtualController::requestReceived);
+        QVERIFY(start());
+        m_rig->requests.clear();
         click("PushButton_Version");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::DriverPage));
         QCOMPARE(m_window->breadcrumbText(), QStringLiteral("Info"));
@@ -135,21 +201,11 @@ private slots:
                  qPrintable(info));
         // Opening the page asks the controller for its version and copyright (the
         // connection watcher's keep-alive requests may come in between).
-        const auto versionRequests = [&requests] {
-            QList<int> opcodes;
-            for (const QList<QVariant>& request : requests) {
-                const int opcode = request.at(0).toInt();
-                if (opcode == Opcode::GetVersion || opcode == Opcode::GetCopyright) {
-                    opcodes << opcode;
-                }
-            }
-            return opcodes;
-        };
-        QTRY_VERIFY(versionRequests().contains(Opcode::GetCopyright));
-        const QList<int> opcodes = versionRequests();
-        const int copyright = opcodes.indexOf(Opcode::GetCopyright);
-        QVERIFY(copyright > 0);
-        QCOMPARE(opcodes.at(copyright - 1), int(Opcode::GetVersion));
+        QTRY_VERIFY(m_rig->requests.contains(kGetCopyright));
+        QList<int> asked = m_rig->requests;
+        asked.removeAll(kGetParameters);
+        QCOMPARE(asked.mid(asked.indexOf(kGetCopyright) - 1, 2),
+                 (QList<int>{kGetVersion, kGetCopyright}));
 
         click("breadcrumbStyledContainer");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::TroubleshootPage));
@@ -160,39 +216,166 @@ private slots:
     }
 
     void softResetIsCoveredByTheNotice() {
-        QVERIFY(visibleNotice() == nullptr);
-        DeviceEventDispatcher::instance()->queueCommand(CommandFactory::softReset());
-        DeviceEventDispatcher::instance()->queueCommand(CommandFactory::getParams());
-        QTRY_VERIFY(visibleNotice() != nullptr);
-        QVERIFY(visibleNotice()->isPolling());
+        SimScenario scenario = SimRig::quickScenario();
+        scenario.softResetMs = 300;
+        QVERIFY(start(scenario));
+        QVERIFY(shown<FormSoftReset>().isEmpty());
+        m_rig->dispatcher.queueCommand(CommandFactory::softReset());
+        m_rig->dispatcher.queueCommand(CommandFactory::getParams());
+        QTRY_COMPARE(shown<FormSoftReset>().size(), 1);
+        QVERIFY(shown<FormSoftReset>().first()->isPolling());
         // The notice's own polls notice the end of the soft reset.
-        QTRY_VERIFY(visibleNotice() == nullptr);
+        QTRY_VERIFY(shown<FormSoftReset>().isEmpty());
         QVERIFY(m_prompt.questions.isEmpty());
     }
 
-    void unplugGreysTheWindowAndReturnsHome() {
+    void unplugGreysTheWindowAndReplugEnablesIt() {
+        QVERIFY(start());
         click("buttonOutput");
-        QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::OutputPage));
-        m_device->controller.unplug();
+        m_rig->board.unplug();
         QTRY_VERIFY(!m_window->isEnabled());
         QVERIFY(!m_window->isIndicatorOn());
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::HomePage));
-        QCOMPARE(indicatorStyle(),
-                 QStringLiteral("QLabel { image: url(:/new/WindowStyles/images/WindowsStyles/"
-                                "StatusOff_54-71.png);}"));
-    }
+        QCOMPARE(indicatorStyle(), kOffStyle);
 
-    void replugEnablesTheWindow() {
-        m_device->provider.setRescanInterval(kFastRescanMs);
-        m_device->controller.replug();
-        QTRY_VERIFY_WITH_TIMEOUT(m_window->isEnabled(), kReconnectTimeoutMs);
+        m_rig->provider.setRescanInterval(20);
+        m_rig->board.replug();
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->isEnabled(), 10000);
         QVERIFY(m_window->isIndicatorOn());
     }
 
     void closingStopsAllDeviceTraffic() {
-        QVERIFY(!DeviceEventDispatcher::instance()->isCommunicationStopped());
+        QVERIFY(start());
+        QVERIFY(!m_rig->dispatcher.isCommunicationStopped());
         m_window->close();
-        QVERIFY(DeviceEventDispatcher::instance()->isCommunicationStopped());
+        QVERIFY(m_rig->dispatcher.isCommunicationStopped());
+    }
+
+    void outputPageShowsAndChangesTheControllersMode() {
+        QVERIFY(start());
+        click("buttonOutput");
+        auto* output = child<FormOutput>("FormOutput");
+        QVERIFY(output != nullptr && output->isVisible());
+        QCOMPARE(output->stackIndex(), int(FormOutput::ModeButtonsPage));
+        // A fresh board reports two touch with output enabled.
+        QCOMPARE(int(m_rig->boardByte(kEncoding)), 3);
+        QVERIFY(child<QPushButton>("buttonDoubleTouch")->isChecked());
+        QVERIFY(!child<QPushButton>("buttonMouseMode")->isChecked());
+
+        click("buttonMouseMode");
+        QTRY_COMPARE(int(m_rig->boardByte(kEncoding)), 1);
+        QVERIFY(m_rig->boardFlag(kOutputFlags, kEnabledBit));
+        QTRY_VERIFY(child<QPushButton>("buttonMouseMode")->isChecked());
+    }
+
+    void factoryResetIsAskedThroughTheToolsPrompt() {
+        QVERIFY(start());
+        click("buttonTroubleshooting");
+        m_prompt.button = QMessageBox::Cancel;
+        m_rig->requests.clear();
+        click("buttonFactoryReset");
+        QCOMPARE(m_prompt.questions.size(), 1);
+        QCOMPARE(m_prompt.questions.first().title, QStringLiteral("Factory Reset"));
+        QCOMPARE(m_prompt.questions.first().informativeText,
+                 QStringLiteral("Do you want to proceed further?"));
+        QVERIFY(m_prompt.questions.first().buttons & QMessageBox::Cancel);
+        // Nothing of a reset reaches the board ahead of a later request.
+        m_rig->dispatcher.queueCommand(CommandFactory::getParams());
+        QTRY_VERIFY(m_rig->requests.contains(kGetParameters));
+        QVERIFY(!m_rig->requests.contains(kSetParameters));
+        QVERIFY(!m_rig->requests.contains(kLoadDefaults));
+        // "Info" leads on to the driver page.
+        click("buttonDriver");
+        QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::DriverPage));
+    }
+
+    void ctrlAltQOpensTheFlagDisplay_data() {
+        QTest::addColumn<bool>("onTheNotice");
+        QTest::addRow("main window") << false;
+        QTest::addRow("soft-reset notice") << true;
+    }
+    void ctrlAltQOpensTheFlagDisplay() {
+        QFETCH(bool, onTheNotice);
+        SimScenario scenario = SimRig::quickScenario();
+        scenario.softResetMs = 5000;
+        QVERIFY(start(scenario));
+        QWidget* target = m_window.get();
+        if (onTheNotice) {
+            m_rig->dispatcher.queueCommand(CommandFactory::softReset());
+            m_rig->dispatcher.queueCommand(CommandFactory::getParams());
+            QTRY_COMPARE(shown<FormSoftReset>().size(), 1);
+            target = shown<FormSoftReset>().first();
+        }
+        QVERIFY(shown<formdisplayCurrentData>().isEmpty());
+        target->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(target));
+        QTest::keyClick(target, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+        QTRY_COMPARE(shown<formdisplayCurrentData>().size(), 1);
+        QPointer<formdisplayCurrentData> display = shown<formdisplayCurrentData>().first();
+        QCOMPARE(display->windowTitle(), QStringLiteral("DisplayCurrentData"));
+        QCOMPARE(display->findChild<QFrame*>(QStringLiteral("OutputEnabled"))->styleSheet(),
+                 QStringLiteral("background-color: rgb(0, 0, 0);"));
+        QCOMPARE(display->findChild<QFrame*>(QStringLiteral("SoftResetActive"))->styleSheet(),
+                 onTheNotice ? QStringLiteral("background-color: rgb(0, 0, 0);") : QString());
+        QTest::keyClick(display.data(), Qt::Key_Escape);
+        QTRY_VERIFY(display.isNull());
+    }
+
+    // Whatever the controller leaves unanswered, the window comes up in bounded time; what
+    // depends on the missing answer is skipped and said so in the log.
+    void boardStartEndsWithAUsableWindow_data() {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<bool>("lostAtOnce");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("splitType");
+        QTest::addColumn<QString>("runningVersion");
+        QTest::addColumn<bool>("offered");
+        QTest::addColumn<QString>("warning");
+        QTest::addRow("healthy") << "" << false << true << 4040 << "615" << true << "";
+        QTest::addRow("no firmware header")
+            << "ignore=23" << false << true << 4040 << "" << false
+            << "No firmware header from the controller after 3 requests";
+        QTest::addRow("no edge stream") << "edgeInterval=0" << false << true << 0 << "615" << false
+                                        << "No edge data from the controller";
+        QTest::addRow("no parameter block") << "ignore=5" << false << false << 0 << "" << false
+                                            << "No parameter block from the controller";
+        QTest::addRow("lost before its first answer")
+            << "" << true << true << 4040 << "615" << true << "";
+    }
+    void boardStartEndsWithAUsableWindow() {
+        QFETCH(QString, scenario);
+        QFETCH(bool, lostAtOnce);
+        QFETCH(bool, started);
+        QFETCH(int, splitType);
+        QFETCH(QString, runningVersion);
+        QFETCH(bool, offered);
+        QFETCH(QString, warning);
+        deliverFirmware(QStringLiteral("620_4040.ovu"));
+        SimScenario board = SimRig::quickScenario();
+        QVERIFY(board.applyArgument(scenario));
+        LogSpy log;
+        QVERIFY(open(board));
+        if (lostAtOnce) {
+            // Gone before the first request left; back after longer than any step waits.
+            m_rig->board.unplug();
+            QTRY_VERIFY(m_rig->provider.isLost());
+            QTimer::singleShot(1000, &m_rig->board, &VirtualController::replug);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->isEnabled(), 10000);
+        QCOMPARE(m_window->isIndicatorOn(), started);
+        QCOMPARE(m_window->firmwareVersionCheck() != nullptr, started);
+        QCOMPARE(FirmwareInformation::instance().splitType(), splitType);
+        QCOMPARE(FirmwareInformation::instance().currentFirmwareVersion(), runningVersion);
+        QCOMPARE(m_prompt.questions.size(), offered ? 1 : 0);
+        // Nothing was given up but what the row expects, and the window came up once.
+        QStringList warnings = log.messages(SillyLogger::Warning).filter(QStringLiteral(" after "));
+        QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
+        QVERIFY2(warnings.join(QString()).contains(warning), qPrintable(warnings.join(QString())));
+        QCOMPARE(log.count(SillyLogger::Information, QStringLiteral("Main window enabled.")), 1);
+        // The edge stream the measurement needed does not stay on.
+        if (started) {
+            QTRY_VERIFY(!m_rig->boardFlag(kMonitorFlags, kEdgeStreamBits));
+        }
     }
 };
 

@@ -1,10 +1,13 @@
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
+#include <QSystemSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "logging/SillyLogger.h"
+#include "app/SingleInstanceGuard.h"
 #include "app/StartupOptions.h"
 
 // The command line as a technician types it, and what the tool makes of it: which log
@@ -29,6 +32,13 @@ private:
     }
 
 private slots:
+    void initTestCase() {
+        // The instance guard's key files live in the temporary folder: keep them in the
+        // test's scratch folder, for this process and the programs it starts.
+        QDir scratch(QDir::currentPath());
+        QVERIFY(scratch.mkpath(QStringLiteral("tmp")));
+        qputenv("TMPDIR", scratch.filePath(QStringLiteral("tmp")).toLocal8Bit());
+    }
     void init() { resetLogger(); }
     void cleanupTestCase() { resetLogger(); }
 
@@ -174,6 +184,58 @@ private slots:
         for (const QString& text : expected) {
             QVERIFY2(help.contains(text.simplified()), qPrintable(text));
         }
+    }
+
+    // The built tool, started without a display (and with no usable platform plugin):
+    // help, version and a bad option are answered on the console, also while another
+    // copy holds the single-instance guard, and nothing waits for a window.
+    void consoleAnswersNeedNoDisplayNorFreeInstance_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("copyRunning");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed");
+        QTest::addRow("--help while a copy runs")
+            << "--help" << true << 0 << "Setup utility from Orvello";
+        QTest::addRow("--version while a copy runs")
+            << "--version" << true << 0 << "tavirelConfigSoftware 1.0";
+        QTest::addRow("-h") << "-h" << false << 0 << "--debug-mask";
+        QTest::addRow("-v") << "-v" << false << 0 << "tavirelConfigSoftware 1.0";
+        QTest::addRow("a bad option") << "--frobnicate" << true << 1 << "frobnicate";
+    }
+    void consoleAnswersNeedNoDisplayNorFreeInstance() {
+        QFETCH(QString, argument);
+        QFETCH(bool, copyRunning);
+        QFETCH(int, exitCode);
+        QFETCH(QString, printed);
+        QProcess copy;
+        if (copyRunning) {
+            copy.start(QStringLiteral(TAVIREL_INSTANCE_HOLDER),
+                       {QString::fromLatin1(SingleInstanceGuard::kSemaphoreKey),
+                        QString::fromLatin1(SingleInstanceGuard::kMemoryKey)});
+            QVERIFY(copy.waitForReadyRead());
+            QCOMPARE(copy.readLine().trimmed(), QByteArray("holding"));
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral(TAVIREL_EXECUTABLE), {argument});
+        const bool finished = tool.waitForFinished(20000);
+        if (copyRunning) {
+            copy.kill();
+            copy.waitForFinished();
+            // Free what the killed copy left behind.
+            SingleInstanceGuard sweep;
+            QSystemSemaphore semaphore(QString::fromLatin1(SingleInstanceGuard::kSemaphoreKey), 1,
+                                       QSystemSemaphore::Create);
+        }
+        QVERIFY2(finished, "the tool did not end by itself");
+        const QString output =
+            QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(tool.exitCode() == exitCode && output.contains(printed), qPrintable(output));
     }
 };
 

@@ -13,8 +13,8 @@
 #include "SimulatedDevice.h"
 
 // The live start-up wait against the virtual controller: it ends when the controller
-// answers, accepts a controller of the second vendor with a warning, and ends on Cancel
-// when no controller is there.
+// answers, accepts a controller of the second vendor with a warning, and ends on Cancel,
+// Escape or closing the dialog when no controller is there.
 class tst_WaitForDevice : public QObject {
     Q_OBJECT
 
@@ -74,15 +74,24 @@ private slots:
                  qPrintable(text));
     }
 
+    // Cancel, Escape and closing the dialog all end the wait (the dialog has no close
+    // button, but a window manager can still close it).
+    void cancelEndsTheWaitWithoutAController_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << QStringLiteral("cancel");
+        QTest::newRow("Escape") << QStringLiteral("escape");
+        QTest::newRow("closed") << QStringLiteral("close");
+    }
     void cancelEndsTheWaitWithoutAController() {
+        QFETCH(QString, how);
         SimulatedDevice device;
         device.controller.unplug();
         QString title;
         bool closeButton = true;
-        // Presses Cancel once the dialog is up and the wait has begun.
+        // Ends the wait once the dialog is up and the wait has begun.
         QTimer presser;
         presser.setInterval(10);
-        connect(&presser, &QTimer::timeout, [&presser, &title, &closeButton] {
+        connect(&presser, &QTimer::timeout, [&] {
             FormWaitForDevice* dialog = shownWaitDialog();
             if (dialog == nullptr) {
                 return;
@@ -90,11 +99,17 @@ private slots:
             presser.stop();
             title = dialog->windowTitle();
             closeButton = dialog->windowFlags().testFlag(Qt::WindowCloseButtonHint);
-            auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-            QTest::mouseClick(box->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+            if (how == QLatin1String("cancel")) {
+                auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+                QTest::mouseClick(box->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+            } else if (how == QLatin1String("escape")) {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            } else {
+                dialog->close();
+            }
         });
         presser.start();
-        // Should Cancel not work, the controller returns and the wait fails this case
+        // Should the wait go on, the controller returns and the wait fails this case
         // instead of hanging.
         QTimer::singleShot(5000, &device.controller, &VirtualController::replug);
         QVERIFY(!FormWaitForDevice::waitForDevice(kShortIntervalMs));

@@ -179,21 +179,71 @@ private slots:
         QCOMPARE(sizes(m_provider->getData()), secondTick);
     }
 
-    void reportIdFollowsTheDevice() {
+    // Report ids of the reports a controller sends after the device was opened; what
+    // getData() hands on and which id the next outgoing report carries.
+    void reportIdIsLearnedAndChangedOnlyByARun_data() {
+        QTest::addColumn<QList<int>>("received");
+        QTest::addColumn<QList<int>>("returned");
+        QTest::addColumn<int>("sentId");
+        QTest::addColumn<int>("warnings");
+        QTest::addRow("first report sets the id")
+            << QList<int>{2, 2, 2} << QList<int>{2, 2, 2} << 2 << 1;
+        QTest::addRow("one foreign report dropped, id kept")
+            << QList<int>{1, 7, 1} << QList<int>{1, 1} << 1 << 1;
+        QTest::addRow("three consecutive foreign reports adopted")
+            << QList<int>{1, 7, 7, 7, 7} << QList<int>{1, 7, 7} << 7 << 3;
+        QTest::addRow("foreign report of id 0 dropped")
+            << QList<int>{1, 0, 1} << QList<int>{1, 1} << 1 << 1;
+        QTest::addRow("run broken by our id is not adopted")
+            << QList<int>{1, 7, 7, 1, 7, 7, 1} << QList<int>{1, 1, 1} << 1 << 4;
+        QTest::addRow("alternating foreign ids are not adopted")
+            << QList<int>{1, 7, 8, 7, 8, 7, 8} << QList<int>{1} << 1 << 6;
+    }
+    void reportIdIsLearnedAndChangedOnlyByARun() {
+        QFETCH(QList<int>, received);
+        QFETCH(QList<int>, returned);
+        QFETCH(int, sentId);
+        QFETCH(int, warnings);
         LogSpy log;
         openDevice();
-        m_hid->queueReport(inputReport(2, 3));
-        m_hid->queueReport(inputReport(2, 3));
-        QCOMPARE(m_provider->getData().size(), 2);
-        m_hid->queueReport(inputReport(2, 3));
-        QCOMPARE(m_provider->getData().size(), 1);
-        QCOMPARE(log.messages(SillyLogger::Warning),
-                 QStringList{QStringLiteral("Wrong USB Report ID: 2, expected 1")});
-        QCOMPARE(m_provider->expectedReportId(), quint8(2));
-
+        for (int id : received) {
+            m_hid->queueReport(inputReport(quint8(id), 3));
+        }
+        QList<int> ids;
+        for (const QByteArray& report : m_provider->getData()) {
+            ids.append(quint8(report.at(0)));
+        }
+        QCOMPARE(ids, returned);
+        QCOMPARE(log.messages(SillyLogger::Warning)
+                     .filter(QStringLiteral("Wrong USB Report ID: "))
+                     .size(),
+                 warnings);
         m_provider->sendData(QByteArray::fromHex("0705"));
         QCOMPARE(m_hid->writes.size(), 1);
-        QCOMPARE(m_hid->writes.at(0).left(3), QByteArray::fromHex("020705"));
+        QCOMPARE(m_hid->writes.at(0).left(3),
+                 QByteArray(1, char(sentId)) + QByteArray::fromHex("0705"));
+    }
+
+    void foreignReportIsLoggedWithBothIds() {
+        LogSpy log;
+        openDevice();
+        m_hid->queueReport(inputReport(1, 3));
+        m_hid->queueReport(inputReport(9, 3));
+        QCOMPARE(m_provider->getData().size(), 1);
+        QCOMPARE(log.messages(SillyLogger::Warning),
+                 QStringList{QStringLiteral("Wrong USB Report ID: 9, expected 1")});
+    }
+
+    // A device opened again (another board, or the same after a firmware update) teaches
+    // its id anew with its first report.
+    void reopeningLearnsTheIdAgain() {
+        openDevice();
+        m_hid->queueReport(inputReport(2, 3));
+        QCOMPARE(m_provider->getData().size(), 1);
+        QVERIFY(m_provider->reconnect());
+        m_hid->queueReport(inputReport(5, 3));
+        QCOMPARE(m_provider->getData().size(), 1);
+        QCOMPARE(m_provider->expectedReportId(), quint8(5));
     }
 
     void sendPadsShortReportsAndRefusesLongOnes_data() {

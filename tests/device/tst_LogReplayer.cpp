@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -241,6 +242,20 @@ private slots:
         QVERIFY(m_replayer->getData().isEmpty());
         QVERIFY(!m_replayer->isCompleted());
         QCOMPARE(log.countContaining(SillyLogger::Warning, QStringLiteral("does not exist")), 2);
+    }
+
+    // A log in memory plays like the same log from a file, and is let go when done.
+    void openDeviceReplaysLikeAFile() {
+        QByteArray contents = QByteArray(kDeviceInfo) + received(5, "0100030a");
+        QBuffer log(&contents);
+        QVERIFY(!m_replayer->replay(&log));  // not open for reading
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(m_replayer->replay(&log));
+        m_replayer->now = 10;
+        QCOMPARE(poll(4), QList<QByteArray>{QByteArray::fromHex("0100030a")});
+        QVERIFY(m_replayer->info() != nullptr);
+        QVERIFY(m_replayer->isCompleted());
+        QVERIFY(m_replayer->getData().isEmpty());
     }
 
     void reconnectReplaysFromTheStart() {

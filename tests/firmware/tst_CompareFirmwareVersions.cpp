@@ -101,12 +101,15 @@ private slots:
         QTest::addRow("an older file of another split type does not lend its version")
             << 40 << v615 << DeliveredList{{"620_4040.ovu", 1}, {"700_4024.ovu", 5}}
             << "620_4040.ovu" << 620;
-        QTest::addRow("the newest file for this sensor")
-            << 40 << v615 << DeliveredList{{"630_4040.ovu", 1}, {"620_4040.ovu", 9}}
+        QTest::addRow("the highest version for this sensor, though older")
+            << 40 << v615 << DeliveredList{{"620_4040.ovu", 1}, {"630_4040.ovu", 9}}
             << "630_4040.ovu" << 630;
         QTest::addRow("of files equally new, the higher version")
             << 40 << v615 << DeliveredList{{"620_4040.ovu", 3}, {"640_4040.ovu", 3}}
             << "640_4040.ovu" << 640;
+        QTest::addRow("of equal versions, the newer file")
+            << 40 << v615 << DeliveredList{{"0630_4040.ovu", 9}, {"630_4040.ovu", 2}}
+            << "630_4040.ovu" << 630;
         QTest::addRow("names breaking the number rule are not this sensor's")
             << 40 << v615 << DeliveredList{{"620_4040x.ovu", 1}, {"v7_4040.ovu", 2}} << "" << 0;
         QTest::addRow("other extensions are not listed")

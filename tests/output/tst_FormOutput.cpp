@@ -289,8 +289,18 @@ private slots:
             block[kEdgeScale] = char(scaleByte);
         }));
         m_form->setUiState();
+        // A read-back too short for its value keeps showing its old digits.
+        QList<std::shared_ptr<QSignalSpy>> overflows;
+        for (const char* name :
+             {"numberEncoding", "numberEdStretchLevel", "numberEdStretchScale"}) {
+            overflows << std::make_shared<QSignalSpy>(child<QLCDNumber>(name),
+                                                      &QLCDNumber::overflow);
+        }
         m_form->updateValuesFromBoard(true);
 
+        for (const auto& overflow : overflows) {
+            QCOMPARE(overflow->count(), 0);
+        }
         QCOMPARE(child<QLCDNumber>("numberEncoding")->intValue(), encoding);
         QCOMPARE(child<QLCDNumber>("numberEdStretchLevel")->intValue(), level);
         QCOMPARE(child<QLCDNumber>("numberEdStretchScale")->intValue(), scale);

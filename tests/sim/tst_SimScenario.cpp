@@ -41,6 +41,7 @@ private slots:
         row("bool off", "resetOnPrescalerChange", "off", "resetOnPrescalerChange", false);
         row("silence for ever", "silenceFor", "-1", "silenceForMs", -1);
         row("product text", "product", "Board X", "product", QStringLiteral("Board X"));
+        row("ignored requests", "ignore", "5; 0x17", "ignoredOpcodes", QStringLiteral("5 23"));
     }
     void optionSetsItsKnob() {
         QFETCH(QString, key);
@@ -49,7 +50,12 @@ private slots:
         QFETCH(QVariant, expected);
         SimScenario scenario;
         QVERIFY(scenario.applyOption(key, value));
+        QStringList ignored;
+        for (int opcode : scenario.ignoredOpcodes) {
+            ignored << QString::number(opcode);
+        }
         const QHash<QString, QVariant> fields{
+            {"ignoredOpcodes", ignored.join(QLatin1Char(' '))},
             {"vendorId", scenario.vendorId},
             {"productId", scenario.productId},
             {"wiresA", scenario.wiresA},
@@ -84,6 +90,8 @@ private slots:
             {"touch without time", "touches", ":10:10"},
             {"touch lift misspelt", "touches", "100:down"},
             {"unknown failure", "firmwareFailure", "explode"},
+            {"malformed reports every 0 ms", "malformedEvery", "0"},
+            {"ignored opcode beyond a byte", "ignore", "5;256"},
         };
         for (const auto& row : rows) {
             QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);

@@ -90,13 +90,16 @@ public:
         return delegate<ResponseDelegateCurrentParameters>("CurrentParameters");
     }
 
-    // Opens the board and waits for its first parameter block.
-    bool connectBoard() {
+    // Opens the board without asking it anything (its first answer is still to come).
+    bool openBoard() {
         for (int attempt = 0; attempt < 3 && !provider.isOpen(); ++attempt) {
             dispatcher.firstConnection();
         }
-        return provider.isOpen() && parameters() != nullptr && refresh();
+        return provider.isOpen() && parameters() != nullptr;
     }
+
+    // Opens the board and waits for its first parameter block.
+    bool connectBoard() { return openBoard() && refresh(); }
 
     // Asks for the parameters and waits until the delegate has them.
     bool refresh() {
