@@ -10,6 +10,7 @@
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SettingsKeys.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/CurrentParametersSource.h"
 #include "operations/SetOperations.h"
 #include "firmware/CompareFirmwareVersions.h"
 #include "firmware/FirmwareSplitType.h"
@@ -48,9 +49,7 @@ bool BoardStartSequence::isLiveDevice() const {
 }
 
 ResponseDelegateCurrentParameters* BoardStartSequence::parameters() const {
-    return m_dispatcher ? qobject_cast<ResponseDelegateCurrentParameters*>(
-                              m_dispatcher->responseDelegate(QStringLiteral("CurrentParameters")))
-                        : nullptr;
+    return CurrentParametersSource(m_dispatcher).delegate();
 }
 
 void BoardStartSequence::queueParametersRequest() {

@@ -6,6 +6,7 @@
 #include "device/DeviceEventDispatcher.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SettingsKeys.h"
+#include "operations/CurrentParametersSource.h"
 #include "operations/SetOperations.h"
 #include "app/MainBreadcrumbedWindow.h"
 #include "app/MiscFiles.h"
@@ -34,10 +35,7 @@ void ProductTestWiring::connectAll() {
         return;
     }
     QSettings().setValue(SettingsKeys::GraphView::kBrokenWire, true);
-    auto* delegate = m_dispatcher
-                         ? qobject_cast<ResponseDelegateCurrentParameters*>(
-                               m_dispatcher->responseDelegate(QStringLiteral("CurrentParameters")))
-                         : nullptr;
+    auto* delegate = CurrentParametersSource(m_dispatcher).delegate();
     if (delegate != nullptr) {
         m_connections << connect(delegate, &ResponseDelegateCurrentParameters::signalUnsetFlags,
                                  m_operations, &SetOperations::unSetMonitorParameters)

@@ -9,7 +9,6 @@
 #include "device/DeviceResponseDelegate.h"
 
 namespace {
-const QString kCurrentParameters = QStringLiteral("CurrentParameters");
 const char kSoftResetActiveSignal[] = "signalSoftResetActive()";
 const char kSoftResetInactiveSignal[] = "signalSoftResetInactive()";
 
@@ -56,7 +55,7 @@ void ConnectionWatcher::doConnections() {
     if (!m_dispatcher.isNull()) {
         connect(m_dispatcher.data(), &DeviceEventDispatcher::newDataArrived, this,
                 &ConnectionWatcher::keepAlive, Qt::UniqueConnection);
-        DeviceResponseDelegate* parameters = m_dispatcher->responseDelegate(kCurrentParameters);
+        DeviceResponseDelegate* parameters = parametersDelegate();
         if (hasSoftResetSignals(parameters)) {
             connect(parameters, SIGNAL(signalSoftResetActive()), this, SLOT(pause()),
                     Qt::UniqueConnection);
@@ -98,6 +97,12 @@ void ConnectionWatcher::setConnectionTimeoutMs(int theConnectionTimeoutMs) {
     m_timeoutMs = theConnectionTimeoutMs;
     m_missCount = 0;
     m_elapsedMs = 0;
+}
+
+DeviceResponseDelegate* ConnectionWatcher::parametersDelegate() const {
+    const DeviceKind* kind =
+        m_dispatcher.isNull() ? nullptr : m_dispatcher->deviceBridge()->currentDevice();
+    return kind != nullptr ? kind->delegateByName(kind->parametersDelegateName()) : nullptr;
 }
 
 void ConnectionWatcher::setStateDisConnected() {
@@ -214,7 +219,7 @@ void ConnectionWatcher::disConnectQueryData() {
     if (m_dispatcher.isNull() || m_operations.isNull()) {
         return;
     }
-    DeviceResponseDelegate* parameters = m_dispatcher->responseDelegate(kCurrentParameters);
+    DeviceResponseDelegate* parameters = parametersDelegate();
     if (hasSoftResetSignals(parameters)) {
         disconnect(parameters, SIGNAL(signalSoftResetActive()), m_operations.data(),
                    SLOT(queryData()));

@@ -6,6 +6,7 @@
 
 class DeviceEventDispatcher;
 class DeviceIoDataProvider;
+class DeviceResponseDelegate;
 
 // The heartbeat of a live connection. Every heartbeat tick (100 ms) it advances a small
 // state machine: while connected it counts the controller's silence, asks for a
@@ -93,6 +94,8 @@ private:
     void sendKeepAlive();
     void enterConnected();
     DeviceIoDataProvider* provider() const;
+    // The current kind's parameter delegate, or nullptr.
+    DeviceResponseDelegate* parametersDelegate() const;
 
     QPointer<DeviceEventDispatcher> m_dispatcher;
     QPointer<QObject> m_operations;

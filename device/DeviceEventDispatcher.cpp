@@ -366,6 +366,7 @@ void DeviceEventDispatcher::processSingleCommand() {
     }
     DeviceCommand* command = m_queue.takeFirst().data();
     sendToDevice(command->execute());
+    emit commandSent(command);
     if (command->parent() == nullptr) {
         command->deleteLater();
     }

@@ -116,6 +116,11 @@ signals:
     void newDataArrived();
     // The replay provider has played its whole log.
     void LoggingCompleted();
+    // A queued command has just left the queue and its bytes went to the provider. The
+    // pointer identifies the command and must not be kept: the command is deleted soon
+    // after. Lets a procedure tell when its request went out (an answer before that
+    // belongs to an earlier request).
+    void commandSent(const DeviceCommand* command);
 
 public slots:
     // Appends the command (taking ownership when it has no parent) and starts sending.

@@ -48,6 +48,9 @@ public:
     DeviceResponseDelegate* delegateByData(const QByteArray& data) const;
     // Registered names in ascending order.
     QStringList delegateNames() const { return m_delegates.keys(); }
+    // The name of the delegate that holds the controller's parameter block and reports
+    // its soft resets (the connection watcher pauses on them); empty when the kind has none.
+    virtual QString parametersDelegateName() const { return QString(); }
 
 protected:
     virtual void registerVidPids() = 0;

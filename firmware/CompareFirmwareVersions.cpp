@@ -12,6 +12,7 @@
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/ResponseDelegateFirmwareUpdate.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/CurrentParametersSource.h"
 #include "operations/SetOperations.h"
 #include "firmware/FirmwareSplitType.h"
 #include "firmware/FirmwareVersionRules.h"
@@ -41,7 +42,7 @@ CompareFirmwareVersions::CompareFirmwareVersions(DeviceEventDispatcher* dispatch
     TTRACE_OBJECT();
     SetDefinedVersions();
     m_firmwareDelegate = qobject_cast<ResponseDelegateFirmwareUpdate*>(
-        m_dispatcher->responseDelegate(QStringLiteral("FirmwareUpdate")));
+        m_dispatcher->responseDelegate(ResponseDelegateFirmwareUpdate::registryName()));
     if (m_firmwareDelegate.isNull()) {
         TLOG_WARNING(
             QStringLiteral("No FirmwareUpdate delegate: the firmware header stays "
@@ -103,8 +104,7 @@ void CompareFirmwareVersions::doCompareVersions() {
     if (m_ended) {
         return;
     }
-    auto* parameters = qobject_cast<ResponseDelegateCurrentParameters*>(
-        m_dispatcher->responseDelegate(QStringLiteral("CurrentParameters")));
+    auto* parameters = CurrentParametersSource(m_dispatcher).delegate();
     if (parameters != nullptr && parameters->isSoftResetActive()) {
         m_dispatcher->queueCommand(CommandFactory::getParams());
         QTimer::singleShot(m_softResetPollMs, this, &CompareFirmwareVersions::doCompareVersions);

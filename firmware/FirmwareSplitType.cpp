@@ -23,7 +23,7 @@ FirmwareSplitType::FirmwareSplitType(DeviceEventDispatcher* dispatcher, SetOpera
     : QObject(parent), m_dispatcher(dispatcher), m_operations(operations) {
     TTRACE_OBJECT();
     m_edgeDelegate = qobject_cast<ResponseDelegateProcessedEdge*>(
-        m_dispatcher->responseDelegate(QStringLiteral("ProcessedEdge")));
+        m_dispatcher->responseDelegate(ResponseDelegateProcessedEdge::registryName()));
     if (m_edgeDelegate.isNull()) {
         TLOG_WARNING(QStringLiteral("No ProcessedEdge delegate: the wire counts stay unknown."));
         return;

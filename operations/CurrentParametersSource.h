@@ -3,8 +3,11 @@
 #include <QByteArray>
 #include <QPointer>
 
+#include <memory>
+
 #include "device/DeviceEventDispatcher.h"
 
+class CommandSetCurrentParameters;
 class ResponseDelegateCurrentParameters;
 
 // Where the operations find the controller's last current-parameters block: the
@@ -24,6 +27,14 @@ public:
     ResponseDelegateCurrentParameters* delegate() const;
     // The delegate when it holds a full answer of the controller, else nullptr.
     ResponseDelegateCurrentParameters* answered() const;
+
+    // For one-shot edits, which do not retry: a set command built from a copy of the
+    // controller's block; nullptr before the controller has answered, when the block is
+    // requested and the dropped request (named by `request`) logged.
+    std::unique_ptr<CommandSetCurrentParameters> commandOrAsk(const char* request) const;
+    // Queues the command, then get-parameters (nothing without a dispatcher).
+    void sendAndAsk(std::unique_ptr<CommandSetCurrentParameters> command) const;
+    void askForParameters() const;
 
     // True for a block the controller sent: response code 3 and a full answer's length
     // (60 bytes), so a set command built from it rewrites every byte as it was.

@@ -5,26 +5,77 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "operations/CurrentParametersSource.h"
+#include "operations/DesiredState.h"
 
+class CalibrationOperations;
 class CommandSetCurrentParameters;
+class ConvergingPass;
 class DeviceCommand;
 class DeviceEventDispatcher;
-class ParameterReadAccessor;
+class MonitorOperations;
 class ResponseDelegateCurrentParameters;
+class ScanEdgeViewSwitch;
+class ThresholdOperations;
 
 // Every change the tool makes to the controller's current parameters. A caller sets the
 // desired state through the setters below and invokes a slot; the slot compares the
 // controller's last block (the "CurrentParameters" delegate) with the desired state,
 // sends a set-parameters command built from a copy of that block when they differ, asks
-// for the block again and re-invokes itself on a single-shot timer until the controller
-// reports the desired state. Only then does it emit its completion signal. There is no
-// retry limit.
+// for the block again and runs again after its retry period until the controller reports
+// the desired state. Only then does it emit its completion signal. There is no retry
+// limit.
 //
-// While the controller reports a soft reset, and until it has sent its first block, a
-// slot only asks for the parameters and polls: no set command is ever built from the
-// delegate's placeholder.
+// Each converging slot runs through one ConvergingPass: until the controller has sent
+// its first block, and while it reports a soft reset, the slot only asks for the block
+// (every retryMs during a soft reset); a slot never queues a pass while its previous
+// pass's answer is outstanding; a slot invoked while its loop runs joins that loop.
+//
+// Retry periods (Periods): quick 150 ms, retry 300 ms, test 750 ms; "diag/retry" is
+// 900 ms while the controller is in test mode, else retry; "slow/retry" 1200 ms likewise.
+//
+// | Slot                    | Period        | Emits once the controller agrees             |
+// |-------------------------|---------------|----------------------------------------------|
+// | SetEdgeThreshold        | quick         | signalReEnable()                             |
+// | SetPressThreshold       | quick         | signalReEnable()                             |
+// | SetTouchTreshold        | quick         | signalReEnable()                             |
+// | setThreshold            | quick, no get | -                                            |
+// | setPrescalerValue       | retry         | signal_finishedSettingPrescalarValue()       |
+// | enableOutput            | quick, no get | signal_finishSetOutput()                     |
+// | setMonitorScanMode      | retry         | on: signal_finishEnableMonScanAB(true)       |
+// |                         |               | off: signal_finishSetMonScanAB(),            |
+// |                         |               | signal_finishDisableMonScanAB(true)          |
+// | setMonitorTestMode      | test          | off: signal_finishedSetTestMode(); on: -     |
+// | setMonitorEdgeAB        | slow/retry    | on: signal_finishedSetMonEdgeAB(true),       |
+// |                         |               | signal_finishedSetMonEdgeABFlags()           |
+// |                         |               | off: signal_finishedUnsetMonEdgeABFlags()    |
+// | setMonEdgeDiagAB        | quick         | signal_finishSetMonDiagEdgeAB()              |
+// | setMonitorEdges()       | quick         | -                                            |
+// | setMonDiagAB            | diag/retry    | signal_finishSetMonDiagAB(); on outside the  |
+// |                         |               | product test: setMonitorEdgeAB()'s signals   |
+// | SetMonitorMode          | test          | through setMonDiagAB()                       |
+// | unSetMonitorParameters  | slow/retry    | signal_finishedUnsettingParameters()         |
+// | saveParametersToFlash   | retry         | signal_finishedSavingParameters()            |
+// | setDeviceOutputMode     | retry         | modeChanged(encoding) (not when turning the  |
+// |                         |               | output off), signal_finishedSetOutputFlagMode|
+// | checkCalibSettings      | retry         | signalCalibrationFinished(result), for 3     |
+// |                         |               | with signal_finishedCalibUnset(); 5: -       |
+// | setCalibrationMode      | retry         | on: signal_finishedSettingCalibration()      |
+// |                         |               | off: signal_finishedUnsettingCalibration()   |
+// | setTrackingModeInDevice | quick, no get | -                                            |
+// | setCalib3OutputExclude  | quick, save   | signal_Calib3ExculdeMode(desiredUseCalib3)   |
+// | doSoftReset             | retry         | signal_softResetActive(), checkSoftResetSet()|
+// | checkSoftResetSet       | retry         | signal_finishedSoftReset()                   |
+// | doFactoryReset          | quick / retry | signal_finishedFactoryReset()                |
+// | SaveDefaultParameters   | retry         | -                                            |
+// | doScanOrEdge            | retry         | through the slots it runs                    |
+// | checkForWireOut         | retry         | its return value                             |
+//
+// "no get": the controller's answer to the set command is the read-back; "save": a
+// save-to-flash follows the set command instead of get-parameters.
 //
 // The program uses the process-wide instance(); tests construct their own with a
 // dispatcher of theirs and short periods. GUI thread only.
@@ -43,6 +94,8 @@ public:
         int diagInTestModeRetryMs = 900;
         // setMonitorEdgeAB and unSetMonitorParameters while test mode is on.
         int slowInTestModeRetryMs = 1200;
+        // How long a pass waits for the block it asked for before it asks again.
+        int answerWaitMs = 1000;
     };
 
     static constexpr int kMinThreshold = 1;
@@ -57,65 +110,65 @@ public:
     explicit SetOperations(DeviceEventDispatcher* dispatcher, QObject* parent = nullptr);
     ~SetOperations() override;
 
-    void setPeriods(const Periods& periods) { m_periods = periods; }
+    void setPeriods(const Periods& periods);
     const Periods& periods() const { return m_periods; }
 
     // Thresholds: a value outside 1..254 is ignored and the previous target kept.
     void setDesiredEdgeThreshold(int value);
     void setDesiredTouchThreshold(int value);
     void setDesiredPressThreshold(int value);
-    int desiredEdgeThreshold() const { return m_desiredEdgeThreshold; }
-    int desiredTouchThreshold() const { return m_desiredTouchThreshold; }
-    int desiredPressThreshold() const { return m_desiredPressThreshold; }
+    int desiredEdgeThreshold() const { return m_desired.edgeThreshold; }
+    int desiredTouchThreshold() const { return m_desired.touchThreshold; }
+    int desiredPressThreshold() const { return m_desired.pressThreshold; }
 
-    void setDesiredSensThreshold(int value) { m_desiredSensThreshold = value; }
-    int desiredSensThreshold() const { return m_desiredSensThreshold; }
-    void setDesiredPrescaler(int value) { m_desiredPrescaler = value; }
-    int desiredPrescaler() const { return m_desiredPrescaler; }
+    void setDesiredSensThreshold(int value) { m_desired.sensThreshold = value; }
+    int desiredSensThreshold() const { return m_desired.sensThreshold; }
+    void setDesiredPrescaler(int value) { m_desired.prescaler = value; }
+    int desiredPrescaler() const { return m_desired.prescaler; }
 
     // Output: the old desired value becomes the previous one.
     void setDesiredOutputEnabled(bool on);
     void setDesiredOutputEncoding(int encoding);
-    bool desiredOutputEnabled() const { return m_desiredOutputEnabled; }
-    bool previousOutputEnabled() const { return m_previousOutputEnabled; }
-    int desiredOutputEncoding() const { return m_desiredOutputEncoding; }
-    int previousOutputEncoding() const { return m_previousOutputEncoding; }
+    bool desiredOutputEnabled() const { return m_desired.outputEnabled; }
+    bool previousOutputEnabled() const { return m_desired.previousOutputEnabled; }
+    int desiredOutputEncoding() const { return m_desired.outputEncoding; }
+    int previousOutputEncoding() const { return m_desired.previousOutputEncoding; }
 
-    void setOutputSwitch(bool on) { m_outputSwitch = on; }
-    bool outputSwitch() const { return m_outputSwitch; }
-    void setDesiredDiagAB(bool on) { m_desiredDiagAB = on; }
-    bool desiredDiagAB() const { return m_desiredDiagAB; }
-    void setSaveAfterDiag(bool on) { m_saveAfterDiag = on; }
-    bool saveAfterDiag() const { return m_saveAfterDiag; }
-    void setDesiredTestMode(bool on) { m_desiredTestMode = on; }
-    bool desiredTestMode() const { return m_desiredTestMode; }
-    void setDesiredTestModeDirect(bool on) { m_desiredTestModeDirect = on; }
-    bool desiredTestModeDirect() const { return m_desiredTestModeDirect; }
-    void setDesiredEdgeDiagAB(bool on) { m_desiredEdgeDiagAB = on; }
-    bool desiredEdgeDiagAB() const { return m_desiredEdgeDiagAB; }
-    void setDesiredMonitorEdges(bool on) { m_desiredMonitorEdges = on; }
-    bool desiredMonitorEdges() const { return m_desiredMonitorEdges; }
-    void setDesiredMonitorEdgeAB(bool on) { m_desiredMonitorEdgeAB = on; }
-    bool desiredMonitorEdgeAB() const { return m_desiredMonitorEdgeAB; }
-    void setDesiredScanMode(bool on) { m_desiredScanMode = on; }
-    bool desiredScanMode() const { return m_desiredScanMode; }
-    void setDesiredUseCalib3(bool on) { m_desiredUseCalib3 = on; }
-    bool desiredUseCalib3() const { return m_desiredUseCalib3; }
-    void setDesiredExcludeMode(int mode) { m_desiredExcludeMode = mode; }
-    int desiredExcludeMode() const { return m_desiredExcludeMode; }
-    void setDesiredCalibrationMode(bool on) { m_desiredCalibrationMode = on; }
-    bool desiredCalibrationMode() const { return m_desiredCalibrationMode; }
-    void setDesiredTracking(bool on) { m_desiredTracking = on; }
-    bool desiredTracking() const { return m_desiredTracking; }
+    void setOutputSwitch(bool on) { m_desired.outputSwitch = on; }
+    bool outputSwitch() const { return m_desired.outputSwitch; }
+    void setDesiredDiagAB(bool on) { m_desired.diagAB = on; }
+    bool desiredDiagAB() const { return m_desired.diagAB; }
+    void setSaveAfterDiag(bool on) { m_desired.saveAfterDiag = on; }
+    bool saveAfterDiag() const { return m_desired.saveAfterDiag; }
+    void setDesiredTestMode(bool on) { m_desired.testMode = on; }
+    bool desiredTestMode() const { return m_desired.testMode; }
+    void setDesiredTestModeDirect(bool on) { m_desired.testModeDirect = on; }
+    bool desiredTestModeDirect() const { return m_desired.testModeDirect; }
+    void setDesiredEdgeDiagAB(bool on) { m_desired.edgeDiagAB = on; }
+    bool desiredEdgeDiagAB() const { return m_desired.edgeDiagAB; }
+    void setDesiredMonitorEdges(bool on) { m_desired.monitorEdges = on; }
+    bool desiredMonitorEdges() const { return m_desired.monitorEdges; }
+    void setDesiredMonitorEdgeAB(bool on) { m_desired.monitorEdgeAB = on; }
+    bool desiredMonitorEdgeAB() const { return m_desired.monitorEdgeAB; }
+    void setDesiredScanMode(bool on) { m_desired.scanMode = on; }
+    bool desiredScanMode() const { return m_desired.scanMode; }
+    void setDesiredUseCalib3(bool on) { m_desired.useCalib3 = on; }
+    bool desiredUseCalib3() const { return m_desired.useCalib3; }
+    void setDesiredExcludeMode(int mode) { m_desired.excludeMode = mode; }
+    int desiredExcludeMode() const { return m_desired.excludeMode; }
+    void setDesiredCalibrationMode(bool on) { m_desired.calibrationMode = on; }
+    bool desiredCalibrationMode() const { return m_desired.calibrationMode; }
+    void setDesiredTracking(bool on) { m_desired.tracking = on; }
+    bool desiredTracking() const { return m_desired.tracking; }
 
     // Result code of the last calibration: 0 success, 1 success with a reduced area,
     // 2 cancelled, 3 failed, 4 no touch, 5 none reported yet.
-    void setCalibResult(int result) { m_calibResult = result; }
-    int calibResult() const { return m_calibResult; }
-    void setRestoreOutputAfterCalib(bool on) { m_restoreOutputAfterCalib = on; }
-    bool restoreOutputAfterCalib() const { return m_restoreOutputAfterCalib; }
-    void setOutputEnabledAfterCalib(bool on) { m_outputEnabledAfterCalib = on; }
-    bool outputEnabledAfterCalib() const { return m_outputEnabledAfterCalib; }
+    void setCalibResult(int result) { m_desired.calibResult = result; }
+    int calibResult() const { return m_desired.calibResult; }
+    void setRestoreOutputAfterCalib(bool on) { m_desired.restoreOutputAfterCalib = on; }
+    bool restoreOutputAfterCalib() const { return m_desired.restoreOutputAfterCalib; }
+    void setOutputEnabledAfterCalib(bool on) { m_desired.outputEnabledAfterCalib = on; }
+    bool outputEnabledAfterCalib() const { return m_desired.outputEnabledAfterCalib; }
 
     // A set-parameters command prepared earlier, sent by saveParametersToFlash() while
     // monitor flags are still set: its edits (the bits its working copy changed) are
@@ -126,12 +179,12 @@ public:
     const CommandSetCurrentParameters* heldCommand() const { return m_heldCommand.get(); }
 
     // 0 edge view, 1 scan view, 2 neither.
-    void setViewMode(int mode) { m_viewMode = mode; }
-    int viewMode() const { return m_viewMode; }
+    void setViewMode(int mode) { m_desired.viewMode = mode; }
+    int viewMode() const { return m_desired.viewMode; }
     int softResetCount() const { return m_softResetCount; }
-    // Passes armed on a timer and not yet run, over all slots (queryData() aside); 0 once
-    // every loop has ended.
-    int pendingPasses() const { return m_pendingPasses; }
+    // Slots whose loop has a pass armed or waiting for the controller's answer
+    // (queryData() aside); 0 once every loop has ended.
+    int pendingPasses() const;
     bool factoryResetPhase() const { return m_factoryResetPhase; }
     bool defaultsLoaded() const { return m_defaultsLoaded; }
 
@@ -222,80 +275,29 @@ public slots:
 
 private:
     using Command = std::unique_ptr<CommandSetCurrentParameters>;
-    template <typename Slot>
-    void retryAfter(int ms, Slot slot);
+    using Slot = void (SetOperations::*)();
 
-    // Starts a pass of a converging slot: the command for this pass, built from a copy
-    // of the controller's block, or nullptr when the slot must only poll (no answer yet,
-    // or a soft reset); then get-parameters is queued and the slot re-armed after
-    // waitMs.
-    template <typename Slot>
-    Command beginPass(Slot slot, int waitMs);
-    // The delegate when it holds a controller block and no soft reset is reported;
-    // otherwise queues get-parameters, re-arms the slot and returns nullptr.
-    template <typename Slot>
-    ResponseDelegateCurrentParameters* settledBlock(Slot slot, int waitMs);
-    // The delegate when it holds a controller block; for one-shot slots, which do not
-    // retry: otherwise asks for the parameters and logs that the request was dropped.
-    ResponseDelegateCurrentParameters* answeredOrAsk(const char* request);
+    // The pass that runs a slot's loop, made on first use.
+    ConvergingPass& pass(Slot slot);
+    void applyTiming(ConvergingPass& pass) const;
 
     Command commandFromBlock() const;
-    // A copy of a command, its block and its edits (queued commands belong to
-    // the dispatcher, so the held command is never the queued one).
-    static Command copyOf(const CommandSetCurrentParameters& command);
     // A command from the current block carrying the held command's own edits.
     Command rebased(const CommandSetCurrentParameters& held) const;
-    // Queues a set command, refusing one not built from a block the controller sent.
-    bool queueSetCommand(Command command);
     void queue(DeviceCommand* command);
-    void askForParameters();
-    // set command, then get-parameters.
-    void sendAndAsk(Command command);
-
-    void stepEdgeThreshold(int delta);
-    void stepPressThreshold(int delta);
-    void stepThresholds(int delta);
-    void clearDesiredMonitorFlags();
-    bool isSameOutputAsAfterCalib(const ParameterReadAccessor& block) const;
-    void scanViewStep(const ResponseDelegateCurrentParameters& block);
-    void edgeViewStep(const ResponseDelegateCurrentParameters& block);
-    void writeCalibrationFile(const QString& name, const QByteArray& data);
-    static bool settingFlag(const QString& key);
-    static void clearCalibrationStart();
 
     CurrentParametersSource m_source;
     Periods m_periods;
+    DesiredState m_desired;
     QTimer m_queryDataTimer;
-
-    int m_desiredEdgeThreshold = 0;
-    int m_desiredTouchThreshold = 0;
-    int m_desiredPressThreshold = 0;
-    int m_desiredSensThreshold = 0;
-    int m_desiredPrescaler = 0;
-    bool m_desiredOutputEnabled = false;
-    bool m_previousOutputEnabled = false;
-    int m_desiredOutputEncoding = 0;
-    int m_previousOutputEncoding = 0;
-    bool m_outputSwitch = false;
-    bool m_desiredDiagAB = false;
-    bool m_saveAfterDiag = false;
-    bool m_desiredTestMode = false;
-    bool m_desiredTestModeDirect = false;
-    bool m_desiredEdgeDiagAB = false;
-    bool m_desiredMonitorEdges = false;
-    bool m_desiredMonitorEdgeAB = false;
-    bool m_desiredScanMode = false;
-    bool m_desiredUseCalib3 = false;
-    int m_desiredExcludeMode = 0;
-    bool m_desiredCalibrationMode = false;
-    bool m_desiredTracking = false;
-    int m_calibResult = 0;
-    bool m_restoreOutputAfterCalib = false;
-    bool m_outputEnabledAfterCalib = false;
+    std::vector<std::pair<Slot, ConvergingPass*>> m_passes;
+    std::unique_ptr<ThresholdOperations> m_thresholds;
+    std::unique_ptr<MonitorOperations> m_monitor;
+    std::unique_ptr<CalibrationOperations> m_calibration;
+    std::unique_ptr<ScanEdgeViewSwitch> m_views;
+    ConvergingPass* m_wireOutPass;
     Command m_heldCommand;
-    int m_viewMode = 0;
     int m_softResetCount = 0;
-    int m_pendingPasses = 0;
     bool m_factoryResetPhase = false;
     bool m_defaultsLoaded = false;
 };

@@ -26,12 +26,12 @@
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/ConvergingPass.h"
 #include "operations/CurrentParametersSource.h"
 #include "operations/SetOperations.h"
 #include "operations/getoperations.h"
 
 namespace {
-const QString kParametersDelegate = QStringLiteral("CurrentParameters");
 
 constexpr int kModeButtonSize = 90;
 constexpr int kSwitchWidth = 90;
@@ -95,11 +95,12 @@ FormOutput::FormOutput(DeviceEventDispatcher* dispatcher, SetOperations* operati
     : QWidget(parent),
       m_dispatcher(dispatcher),
       m_operations(operations),
-      m_getOperations(new getoperations(dispatcher, this)) {
+      m_getOperations(new getoperations(dispatcher, this)),
+      m_applyPass(new ConvergingPass(
+          dispatcher, [this] { applyChanges(); }, this)) {
     TTRACE_OBJECT();
-    m_applyTimer.setSingleShot(true);
-    m_applyTimer.setInterval(kApplyRetryMs);
-    connect(&m_applyTimer, &QTimer::timeout, this, &FormOutput::applyChanges);
+    m_applyPass->setPassLimit(kApplyPassLimit);
+    connect(m_applyPass, &ConvergingPass::gaveUp, this, [this] { updateValuesFromBoard(true); });
 
     buildUi();
     QMetaObject::connectSlotsByName(this);
@@ -276,7 +277,11 @@ int FormOutput::stackIndex() const {
 }
 
 void FormOutput::setApplyRetryInterval(int ms) {
-    m_applyTimer.setInterval(qMax(0, ms));
+    m_applyRetryMs = qMax(0, ms);
+}
+
+bool FormOutput::isApplyPending() const {
+    return m_applyPass->isPending();
 }
 
 void FormOutput::setStackIndex(int value) {
@@ -285,11 +290,7 @@ void FormOutput::setStackIndex(int value) {
 }
 
 ResponseDelegateCurrentParameters* FormOutput::parameters() const {
-    if (!m_dispatcher) {
-        return nullptr;
-    }
-    return qobject_cast<ResponseDelegateCurrentParameters*>(
-        m_dispatcher->responseDelegate(kParametersDelegate));
+    return CurrentParametersSource(m_dispatcher).delegate();
 }
 
 int FormOutput::reportedMode() const {
@@ -501,43 +502,36 @@ void FormOutput::updateValuesFromBoard(bool updateEditable) {
     m_checkBoxOutputEnabled->setChecked(enabled);
 }
 
-void FormOutput::queueParametersRequest() {
-    if (m_dispatcher) {
-        m_dispatcher->queueCommand(CommandFactory::getParams());
-    }
-}
-
-void FormOutput::retryApply() {
-    queueParametersRequest();
-    m_applyTimer.start();
-}
-
 void FormOutput::applyChanges() {
     TTRACE();
-    m_applyTimer.stop();
-    const ResponseDelegateCurrentParameters* block =
-        CurrentParametersSource(m_dispatcher).answered();
-    // Nothing is built from a placeholder or written while the controller restarts.
-    if (block == nullptr || block->isSoftResetActive()) {
-        retryApply();
-        return;
-    }
-    std::unique_ptr<CommandSetCurrentParameters> command(CommandFactory::setParams(block->data()));
+    m_applyPass->converge(
+        m_applyRetryMs,
+        [this](CommandSetCurrentParameters& command) { return writeEdgeStretch(command); },
+        [this](std::unique_ptr<CommandSetCurrentParameters> command) {
+            applyOutputState(std::move(command));
+        });
+}
+
+bool FormOutput::writeEdgeStretch(CommandSetCurrentParameters& command) const {
     const bool edgeActive = m_checkBoxEdStrechActive->isChecked();
     const int edgeLevel = m_sboxEdStretchLevel->value();
     const int edgeScale = m_sboxEdStretchScale->value();
-    if (block->isOutputEdgeActive() != edgeActive || block->EdgeStrechScale() != edgeScale ||
-        block->EdgeStrechLevel() != edgeLevel) {
-        command->setOutputEdgeStrechActive(edgeActive);
-        command->setEdgeStrechScale(static_cast<signed char>(edgeScale));
-        command->setEdgeStretchLevel(static_cast<signed char>(edgeLevel));
-        m_dispatcher->queueCommand(command.release());
-        retryApply();
-        return;
+    if (command.isOutputEdgeActive() == edgeActive && command.EdgeStrechScale() == edgeScale &&
+        command.EdgeStrechLevel() == edgeLevel) {
+        return false;
     }
+    command.setOutputEdgeStrechActive(edgeActive);
+    command.setEdgeStrechScale(static_cast<signed char>(edgeScale));
+    command.setEdgeStretchLevel(static_cast<signed char>(edgeLevel));
+    return true;
+}
+
+// The edge stretch agrees: the output state goes through the operations, or, when it
+// agrees too, the block is saved.
+void FormOutput::applyOutputState(std::unique_ptr<CommandSetCurrentParameters> command) {
     const int encoding = m_comboOutputEncoding->currentIndex() + 1;
     const bool enabled = m_checkBoxOutputEnabled->isChecked();
-    if (block->outputEncoding() == encoding && block->isOutputEnabled() == enabled) {
+    if (command->outputEncoding() == encoding && command->isOutputEnabled() == enabled) {
         EnableDisableUiSetting(enabled);
         m_operations->setHeldCommand(command.release());
         m_operations->saveParametersToFlash();

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
+class CommandSetCurrentParameters;
+class ConvergingPass;
 class DeviceEventDispatcher;
 class QButtonGroup;
 class QCheckBox;
@@ -39,6 +42,9 @@ public:
     // The cached mode until loadMode() has read the controller.
     static constexpr int kModeNotRead = 255;
     static constexpr int kApplyRetryMs = 150;
+    // Passes applyChanges() makes before it gives up on edge values the controller does
+    // not take (a firmware without edge stretch keeps reporting its own).
+    static constexpr int kApplyPassLimit = 20;
 
     static constexpr const char* kIndicatorOnStyle = "background-color: rgb(0, 0, 0);";
     static constexpr const char* kEnabledButtonStyle =
@@ -77,7 +83,7 @@ public:
     // Period of applyChanges()' loop (150 ms by default).
     void setApplyRetryInterval(int ms);
     // True while applyChanges() waits for the controller to take the edge values.
-    bool isApplyPending() const { return m_applyTimer.isActive(); }
+    bool isApplyPending() const;
 
 signals:
     void modeChanged(int mode);
@@ -86,7 +92,9 @@ public slots:
     void setStackIndex(int value);
     // Page 2: converges the controller's edge stretch to the editors first, then its
     // output encoding and enabled flag, and saves to flash once all agree. Invoking it
-    // while it waits restarts the wait instead of running a second loop.
+    // while it waits joins the running loop instead of starting a second one. When the
+    // controller has not taken the edge values after kApplyPassLimit passes, the loop
+    // ends and the editors show the controller's values again.
     void applyChanges();
     void updateValuesFromBoard(bool updateEditable);
     void on_buttonDisableOutput_clicked();
@@ -119,15 +127,17 @@ private:
     // The mode the controller reports: its encoding, with 0 read as two touch.
     int reportedMode() const;
     ResponseDelegateCurrentParameters* parameters() const;
-    void queueParametersRequest();
-    void retryApply();
+    // Writes the edge-stretch editors into the command; true when any differed.
+    bool writeEdgeStretch(CommandSetCurrentParameters& command) const;
+    void applyOutputState(std::unique_ptr<CommandSetCurrentParameters> command);
 
     QPointer<DeviceEventDispatcher> m_dispatcher;
     SetOperations* m_operations;
     getoperations* m_getOperations;
     int m_outputMode = kModeNotRead;
     bool m_outputEnabled = true;
-    QTimer m_applyTimer;
+    ConvergingPass* m_applyPass;
+    int m_applyRetryMs = kApplyRetryMs;
 
     QStackedWidget* m_stack = nullptr;
     QButtonGroup* m_modeButtons = nullptr;

@@ -18,6 +18,10 @@ PomelarKind::PomelarKind(QObject* parent) : DeviceKind(parent) {
     initialize();
 }
 
+QString PomelarKind::parametersDelegateName() const {
+    return ResponseDelegateCurrentParameters::registryName();
+}
+
 void PomelarKind::registerVidPids() {
     // The order is the order the first connection tries them in.
     setUsbPidList({DeviceUsbVidPid(kOrvelloVid, kOrvelloPid),

@@ -20,6 +20,8 @@ public:
 
     explicit PomelarKind(QObject* parent = nullptr);
 
+    QString parametersDelegateName() const override;
+
 protected:
     void registerVidPids() override;
     void registerDelegates() override;

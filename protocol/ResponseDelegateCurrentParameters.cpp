@@ -16,7 +16,7 @@ ResponseDelegateCurrentParameters::ResponseDelegateCurrentParameters(QObject* pa
     m_data = QByteArray(CurrentParametersLayout::kPlaceholderSize, '\0');
 }
 
-QString ResponseDelegateCurrentParameters::name() const {
+QString ResponseDelegateCurrentParameters::registryName() {
     return QStringLiteral("CurrentParameters");
 }
 

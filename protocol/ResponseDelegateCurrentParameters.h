@@ -30,7 +30,9 @@ class ResponseDelegateCurrentParameters : public DeviceResponseDelegate,
 public:
     explicit ResponseDelegateCurrentParameters(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
     // True exactly when byte 1 is 3.
     bool isUnderstood(QByteArray data) override;
 

@@ -10,7 +10,7 @@
 ResponseDelegateFilterAB::ResponseDelegateFilterAB(QObject* parent)
     : FloatSetResponseDelegate(ResponseCode::FilterAB, parent) {}
 
-QString ResponseDelegateFilterAB::name() const {
+QString ResponseDelegateFilterAB::registryName() {
     return QStringLiteral("FilterAB");
 }
 

@@ -14,7 +14,9 @@ class ResponseDelegateFilterAB : public FloatSetResponseDelegate, public FilterA
 public:
     explicit ResponseDelegateFilterAB(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
 
 public slots:
     // Emits valuesChanged(), then valuesChanged(memento), then runs setDefaultParameters().

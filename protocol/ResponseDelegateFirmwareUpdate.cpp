@@ -20,7 +20,7 @@ static_assert(kDoneUpdatePerform == ResponseCode::FirmwareUpdateLast, "answer co
 ResponseDelegateFirmwareUpdate::ResponseDelegateFirmwareUpdate(QObject* parent)
     : DeviceResponseDelegate(parent) {}
 
-QString ResponseDelegateFirmwareUpdate::name() const {
+QString ResponseDelegateFirmwareUpdate::registryName() {
     return QStringLiteral("FirmwareUpdate");
 }
 

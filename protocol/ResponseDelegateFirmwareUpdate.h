@@ -15,7 +15,9 @@ class ResponseDelegateFirmwareUpdate : public DeviceResponseDelegate,
 public:
     explicit ResponseDelegateFirmwareUpdate(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
     // True exactly when byte 1 is 22..29.
     bool isUnderstood(QByteArray data) override;
 

@@ -8,7 +8,7 @@ ResponseDelegateOutputDiagnostics::ResponseDelegateOutputDiagnostics(QObject* pa
     : PairedArrayStreamDelegate(ResponseCode::OutputDiagnosticsA, ResponseCode::OutputDiagnosticsB,
                                 parent) {}
 
-QString ResponseDelegateOutputDiagnostics::name() const {
+QString ResponseDelegateOutputDiagnostics::registryName() {
     return QStringLiteral("OutputDiagnostics");
 }
 

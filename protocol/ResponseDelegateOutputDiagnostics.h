@@ -11,7 +11,9 @@ class ResponseDelegateOutputDiagnostics : public PairedArrayStreamDelegate {
 public:
     explicit ResponseDelegateOutputDiagnostics(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
 
     // Wire count of the array's last report, 0 before any.
     int lastWireCountA() const { return m_wireCountA; }

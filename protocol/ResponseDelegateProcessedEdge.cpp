@@ -6,7 +6,7 @@ ResponseDelegateProcessedEdge::ResponseDelegateProcessedEdge(QObject* parent)
     : PairedArrayStreamDelegate(ResponseCode::ProcessedEdgeA, ResponseCode::ProcessedEdgeB,
                                 parent) {}
 
-QString ResponseDelegateProcessedEdge::name() const {
+QString ResponseDelegateProcessedEdge::registryName() {
     return QStringLiteral("ProcessedEdge");
 }
 

@@ -10,7 +10,9 @@ class ResponseDelegateProcessedEdge : public PairedArrayStreamDelegate {
 public:
     explicit ResponseDelegateProcessedEdge(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
 
 signals:
     void edgeA(QByteArray data);

@@ -7,7 +7,7 @@ ResponseDelegateProcessedScan::ResponseDelegateProcessedScan(QObject* parent)
     : PairedArrayStreamDelegate(ResponseCode::ProcessedScanA, ResponseCode::ProcessedScanB,
                                 parent) {}
 
-QString ResponseDelegateProcessedScan::name() const {
+QString ResponseDelegateProcessedScan::registryName() {
     return QStringLiteral("ProcessedScan");
 }
 

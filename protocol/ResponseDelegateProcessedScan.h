@@ -16,7 +16,9 @@ public:
 
     explicit ResponseDelegateProcessedScan(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
 
     int lineA() const { return m_lineA; }
     int lineB() const { return m_lineB; }

@@ -20,7 +20,7 @@ ResponseDelegateScanArea::ResponseDelegateScanArea(QObject* parent)
     scanArea::registerScanDataType();
 }
 
-QString ResponseDelegateScanArea::name() const {
+QString ResponseDelegateScanArea::registryName() {
     return QStringLiteral("ScanArea");
 }
 

@@ -29,7 +29,9 @@ public:
     // Also registers scanArea::ScanData under both of its names.
     explicit ResponseDelegateScanArea(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
     // True exactly for codes 12 and 13 in byte 1.
     bool isUnderstood(QByteArray data) override;
 

@@ -5,6 +5,6 @@
 ResponseDelegateTrackerParams::ResponseDelegateTrackerParams(QObject* parent)
     : FloatSetResponseDelegate(ResponseCode::TrackerParams, parent) {}
 
-QString ResponseDelegateTrackerParams::name() const {
+QString ResponseDelegateTrackerParams::registryName() {
     return QStringLiteral("TrackerParams");
 }

@@ -10,7 +10,9 @@ class ResponseDelegateTrackerParams : public FloatSetResponseDelegate, public Tr
 public:
     explicit ResponseDelegateTrackerParams(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
 
 protected:
     const QByteArray& floatBlock() const override { return m_data; }

@@ -43,7 +43,7 @@ ResponseDelegateUntrackedFinger::ResponseDelegateUntrackedFinger(QObject* parent
     m_feedbackTimer.setInterval(m_feedbackTimeout);
 }
 
-QString ResponseDelegateUntrackedFinger::name() const {
+QString ResponseDelegateUntrackedFinger::registryName() {
     return QStringLiteral("UntrackedFinger");
 }
 

@@ -26,7 +26,9 @@ public:
 
     explicit ResponseDelegateUntrackedFinger(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
     // True exactly for code 18 in byte 1.
     bool isUnderstood(QByteArray data) override;
 

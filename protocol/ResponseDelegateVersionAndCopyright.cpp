@@ -15,7 +15,7 @@ constexpr int kVersionTextStart = 24;
 ResponseDelegateVersionAndCopyright::ResponseDelegateVersionAndCopyright(QObject* parent)
     : DeviceResponseDelegate(parent) {}
 
-QString ResponseDelegateVersionAndCopyright::name() const {
+QString ResponseDelegateVersionAndCopyright::registryName() {
     return QStringLiteral("VersionAndCopyright");
 }
 

@@ -18,7 +18,9 @@ public:
 
     explicit ResponseDelegateVersionAndCopyright(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
     // True exactly for codes 1 and 2 in byte 1.
     bool isUnderstood(QByteArray data) override;
 

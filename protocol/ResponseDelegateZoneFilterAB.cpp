@@ -12,7 +12,7 @@ constexpr int kCoefficientStart = 3;
 ResponseDelegateZoneFilterAB::ResponseDelegateZoneFilterAB(QObject* parent)
     : DeviceResponseDelegate(parent) {}
 
-QString ResponseDelegateZoneFilterAB::name() const {
+QString ResponseDelegateZoneFilterAB::registryName() {
     return QStringLiteral("ZoneFilterAB");
 }
 

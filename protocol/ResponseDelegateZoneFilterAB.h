@@ -10,7 +10,9 @@ class ResponseDelegateZoneFilterAB : public DeviceResponseDelegate {
 public:
     explicit ResponseDelegateZoneFilterAB(QObject* parent = nullptr);
 
-    QString name() const override;
+    // The name the device kind files this delegate under.
+    static QString registryName();
+    QString name() const override { return registryName(); }
     // True exactly for codes 35 and 36 in byte 1.
     bool isUnderstood(QByteArray data) override;
     // Forgets that A and B were received (the kept reports stay).

@@ -10,9 +10,9 @@
 #include "logging/LogMacros.h"
 #include "device/DeviceEventDispatcher.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
+#include "operations/CurrentParametersSource.h"
 
 namespace {
-const QString kParametersDelegate = QStringLiteral("CurrentParameters");
 constexpr int kBoxSize = 12;
 constexpr int kRowsPerColumn = 11;
 
@@ -103,9 +103,7 @@ void formdisplayCurrentData::setRefreshInterval(int ms) {
 }
 
 void formdisplayCurrentData::updateValuesFromBoard() {
-    const auto* block = m_dispatcher ? qobject_cast<ResponseDelegateCurrentParameters*>(
-                                           m_dispatcher->responseDelegate(kParametersDelegate))
-                                     : nullptr;
+    const auto* block = CurrentParametersSource(m_dispatcher).delegate();
     if (block != nullptr) {
         for (int i = 0; i < m_boxes.size() && i < int(std::size(kFlags)); ++i) {
             updateSingleFrameBox(m_boxes.at(i), (block->*kFlags[i].reader)());

@@ -83,6 +83,9 @@ private slots:
         m_dispatcher->queueCommand(first);
         m_dispatcher->queueCommand(second);
         m_dispatcher->queueCommand(&owned);
+        QList<const DeviceCommand*> sent;
+        connect(m_dispatcher.get(), &DeviceEventDispatcher::commandSent, this,
+                [&sent](const DeviceCommand* command) { sent << command; });
         QCOMPARE(m_dispatcher->state(), 1);
         QVERIFY(m_dispatcher->isCommandTimerActive());
 
@@ -94,6 +97,7 @@ private slots:
                  (QList<QByteArray>{QByteArray::fromHex("010005") + QByteArray(58, 0),
                                     QByteArray::fromHex("01010203") + QByteArray(57, 0),
                                     QByteArray::fromHex("010213") + QByteArray(58, 0)}));
+        QCOMPARE(sent, (QList<const DeviceCommand*>{first.data(), second.data(), &owned}));
         QCOMPARE(m_dispatcher->state(), 1);
         QCOMPARE(m_dispatcher->queuedCommandCount(), 0);
 

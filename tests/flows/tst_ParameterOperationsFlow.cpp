@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "device/ConnectionWatcher.h"
 #include "protocol/ParameterFieldSupport.h"
 #include "protocol/ParameterVersion.h"
 #include "sim/SimParameterBlock.h"
@@ -131,6 +132,58 @@ private slots:
         QCOMPARE(rig.board.parameterBlock(), block);
         QVERIFY(rig.ops.pendingPasses() > 0);
         QCOMPARE(rig.recorder.emittedSignals(), QStringList());
+    }
+
+    // While the controller is away a converging slot keeps at most one pass in the queue
+    // (it grew by one command per period before), and when it is back no set command
+    // built from the block it had before goes out: after a power-up the controller's RAM
+    // holds its flash again, and the edge threshold set in RAM only must not come back.
+    void lostControllerLeavesNoBacklog_data() {
+        QTest::addColumn<bool>("unplug");
+        QTest::addRow("unplugged and back") << true;
+        QTest::addRow("silent and back") << false;
+    }
+    void lostControllerLeavesNoBacklog() {
+        QFETCH(bool, unplug);
+        Rig rig;
+        // One command per 10 ms: slower than the slot's passes (set and get every 10 ms).
+        rig.dispatcher.setDefaultTimeIntervals(10, 1);
+        SetOperations::Periods periods = rig.ops.periods();
+        periods.answerWaitMs = 20;
+        rig.ops.setPeriods(periods);
+        ConnectionWatcher watcher(&rig.dispatcher, &rig.ops);
+        watcher.setHeartbeatInterval(10);
+        watcher.setConnectionTimeoutMs(50);
+        QVERIFY(rig.connectBoard());
+        QVERIFY(rig.pokeByte(3, 0x55));
+        watcher.doConnections();
+        int sent = 0;
+        int longest = 0;
+        connect(&rig.dispatcher, &DeviceEventDispatcher::commandSent, this, [&] {
+            ++sent;
+            longest = qMax(longest, rig.dispatcher.queuedCommandCount());
+        });
+
+        rig.ops.setDesiredTouchThreshold(40);
+        rig.ops.SetTouchTreshold();
+        unplug ? rig.board.unplug() : rig.board.setSilent(true);
+        QTRY_VERIFY(sent >= 20);
+        const int writesBefore = rig.api->writes.size();
+        unplug ? rig.board.replug() : rig.board.setSilent(false);
+        const quint8 edge = rig.boardByte(3);
+        QCOMPARE(edge == 0x55, !unplug);
+
+        QTRY_COMPARE(rig.recorder.emitted("signalReEnable"), 1);
+        QVERIFY(rig.settle());
+        QCOMPARE(rig.boardByte(5), quint8(40));
+        QVERIFY2(longest <= 4, QByteArray::number(longest).constData());
+        // Block byte 3 travels at report byte 4.
+        for (const QByteArray& report : rig.api->writes.mid(writesBefore)) {
+            if (quint8(report.at(SimRig::kOpcode)) == SimRig::kSetParametersOpcode) {
+                QCOMPARE(quint8(report.at(4)), edge);
+            }
+        }
+        QCOMPARE(rig.boardByte(3), edge);
     }
 
     void factoryResetLoadsTheDefaults() {

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "protocol/ParameterFieldSupport.h"
 #include "output/FormOutput.h"
 #include "tests/support/SimRig.h"
 
@@ -94,6 +95,7 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void cleanup() {
+        ParameterFieldSupport::setLookup({});
         m_form.reset();
         m_rig.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -362,6 +364,29 @@ private slots:
         QVERIFY(m_rig->requests.indexOf(kSaveToFlash) >
                 m_rig->requests.lastIndexOf(kSetParameters));
         QVERIFY(!m_form->isApplyPending());
+    }
+
+    // A firmware without edge-stretch level and scale keeps reporting its own values: the
+    // apply loop gives up after its passes, saves nothing and shows the controller's values.
+    void applyGivesUpOnValuesTheControllerLacks() {
+        ParameterFieldSupport::setLookup([](int set, int offset, quint8) {
+            return set != 2 || (offset != kEdgeLevel && offset != kEdgeScale);
+        });
+        start(3, true);
+        m_form->updateValuesFromBoard(true);
+        child<QCheckBox>("checkBoxEdStrechActive")->setChecked(true);
+        child<QSpinBox>("sboxEdStretchLevel")->setValue(2);
+        m_rig->requests.clear();
+
+        m_form->applyChanges();
+
+        QVERIFY(m_form->isApplyPending());
+        QTRY_VERIFY(!m_form->isApplyPending());
+        QCOMPARE(child<QSpinBox>("sboxEdStretchLevel")->value(), 0);
+        const int sets = m_rig->requests.count(kSetParameters);
+        QVERIFY2(sets >= 2 && sets <= FormOutput::kApplyPassLimit, QByteArray::number(sets));
+        QVERIFY(m_rig->settle());
+        QVERIFY(!m_rig->requests.contains(kSaveToFlash));
     }
 
     void applyHandsModeChangesToTheOperations_data() {

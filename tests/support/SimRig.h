@@ -78,6 +78,7 @@ public:
         periods.testModeRetryMs = 25;
         periods.diagInTestModeRetryMs = 30;
         periods.slowInTestModeRetryMs = 35;
+        periods.answerWaitMs = 50;
         ops.setPeriods(periods);
     }
     ~SimRig() { dispatcher.StopCommunication(); }
