@@ -220,6 +220,8 @@ void ResponseDelegateUntrackedFinger::acquisitionStart() {
                            "have not been set. Expect crashing sooner or later!!!."));
     }
     m_acquisitionRequested = true;
+    // Connected here too: a controller that never streams must still end in timeout().
+    connectTimers();
     m_acquisitionTimer.start();
     m_progress = 0;
     emit progress(0);

@@ -16,6 +16,8 @@
 // Two single-shot timers guard it: the acquisition timer (5000 ms from contact, restarted
 // when the finger leaves mid-way) and the feedback timer (50000 ms waiting for contact).
 // On expiry the acquisition stops and timeout() / feedbacktimeout() is emitted.
+// acquisitionStart() arms the acquisition timer (setTimeout()), so a controller that
+// sends no report at all still ends in timeout().
 class ResponseDelegateUntrackedFinger : public DeviceResponseDelegate {
     Q_OBJECT
 public:

@@ -151,6 +151,10 @@ bool setTouches(SimScenario& s, const QString& v) {
     return SimScenario::parseTouches(v, &s.touches, nullptr);
 }
 
+bool setTaps(SimScenario& s, const QString& v) {
+    return SimFingerScript::parse(v, &s.taps, nullptr);
+}
+
 const QList<SimScenario::FirmwareFailure>& allFailures() {
     using F = SimScenario::FirmwareFailure;
     static const QList<F> failures{
@@ -208,6 +212,7 @@ const QHash<QString, Setter>& setters() {
         {QStringLiteral("weakWireA"), integer(&S::weakWireA, -1, kMaxWireIndex)},
         {QStringLiteral("weakWireB"), integer(&S::weakWireB, -1, kMaxWireIndex)},
         {QStringLiteral("touches"), setTouches},
+        {QStringLiteral("taps"), setTaps},
         {QStringLiteral("latency"), integer(&S::latencyMs, 0, kLongestTimeMs)},
         {QStringLiteral("edgeInterval"), integer(&S::edgeIntervalMs, 0, kLongestTimeMs)},
         {QStringLiteral("scanInterval"), integer(&S::scanIntervalMs, 0, kLongestTimeMs)},

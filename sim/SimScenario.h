@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "sim/SimFingerScript.h"
+
 // The knobs of the virtual controller: which board it pretends to be, how its sensor
 // behaves, how fast it answers and streams, and which faults it shows.
 //
@@ -29,6 +31,9 @@
 //   touches                   scripted contacts: entries "atMs:a:b" (finger down at
 //                             sensor position a, b in 0..4095) and "atMs:up", separated
 //                             by blanks, ';' or ','
+//   taps                      a scripted finger in step with the untracked-finger stream
+//                             (calibration): entries "delayMs:a:b:samples", see
+//                             SimFingerScript
 //   latency                   answer latency
 //   edgeInterval, scanInterval, scanAreaInterval, diagInterval, fingerInterval
 //                             stream periods (0 disables that stream)
@@ -99,6 +104,7 @@ struct SimScenario {
     int weakWireA = -1;
     int weakWireB = -1;
     QList<Touch> touches;
+    QList<SimFingerScript::Tap> taps;
 
     int latencyMs = 2;
     int edgeIntervalMs = 20;

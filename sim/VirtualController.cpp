@@ -178,6 +178,7 @@ void VirtualController::setScenario(const SimScenario& scenario) {
     }
     m_scenario = scenario;
     m_sensor.configure(scenario);
+    m_fingerScript.setTaps(scenario.taps);
     m_firmware.reset(scenario.firmwareVersion, scenario.originalVersion,
                      scenario.blankRunningHeader);
     m_flash = factorySettings();
@@ -665,6 +666,14 @@ void VirtualController::liftFinger() {
     m_sensor.setContact(false, 0, 0);
 }
 
+void VirtualController::tap(int a, int b, int samples) {
+    SimFingerScript::Tap next;
+    next.a = a;
+    next.b = b;
+    next.samples = samples == 0 ? 1 : samples;
+    m_fingerScript.append(next);
+}
+
 void VirtualController::unplug() {
     m_returnTimer.stop();
     if (m_onBus) {
@@ -762,6 +771,7 @@ void VirtualController::streamDiagnostics() {
 }
 
 void VirtualController::streamFinger() {
+    m_fingerScript.beforeReport(m_clock.elapsed(), m_sensor);
     const quint16 a = m_sensor.fingerPosition(Array::A);
     const quint16 b = m_sensor.fingerPosition(Array::B);
     emitStream(SimReport::finger(nextStreamFrame(), m_sensor.isTouched(), a, b));

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "sim/SimFingerScript.h"
 #include "sim/SimFirmwareStore.h"
 #include "sim/SimMalformedReports.h"
 #include "sim/SimParameterBlock.h"
@@ -76,6 +77,12 @@ public:
     // Live controls for tests and demonstrations.
     void touchDown(int a, int b);
     void liftFinger();
+    // Queues a tap of the scripted finger: it touches at (a, b) for `samples` reports of
+    // the untracked-finger stream (which runs while peak monitoring is on), then lifts;
+    // samples -1 never lifts. Taps queued together follow one another.
+    void tap(int a, int b, int samples);
+    // Taps not yet finished.
+    int pendingTaps() const { return m_fingerScript.pending(); }
     void unplug();
     void replug();
     // Breaks every handle open on the host while the board stays on the bus.
@@ -177,6 +184,7 @@ private:
     SimSensorModel m_sensor;
     SimFirmwareStore m_firmware;
     SimMalformedReports m_malformed;
+    SimFingerScript m_fingerScript;
     Settings m_ram;
     Settings m_flash;
     QByteArray m_calibration;
