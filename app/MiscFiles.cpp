@@ -16,6 +16,8 @@
 #include "device/DeviceIoDataProvider.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/SettingsKeys.h"
+#include "operations/SetOperations.h"
+#include "app/CalibrationLauncher.h"
 #include "app/UserPrompt.h"
 
 namespace {
@@ -34,6 +36,13 @@ MiscFiles::MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher)
     TTRACE_OBJECT();
 }
 
+void MiscFiles::setOperations(SetOperations* operations) {
+    delete m_calibration;
+    m_calibration = new CalibrationLauncher(m_window, m_dispatcher, operations);
+    connect(m_calibration, &CalibrationLauncher::signalShowSensThresEditor, this,
+            &MiscFiles::showSensThresholdEditor);
+}
+
 void MiscFiles::updateBooleanTextAndStyle(QLabel* label, bool flag, const QString& textOn,
                                           const QString& textOff, const QString& styleOn,
                                           const QString& styleOff) {
@@ -50,8 +59,10 @@ void MiscFiles::setDocumentOpener(DocumentOpener opener) {
 
 void MiscFiles::showCalibrate(bool flag) {
     TTRACE();
-    Q_UNUSED(flag);
-    TLOG_WARNING(QStringLiteral("not available: the calibration window"));
+    if (m_calibration == nullptr) {
+        setOperations(SetOperations::instance());
+    }
+    m_calibration->start(flag);
 }
 
 void MiscFiles::showSensThresholdEditor() {

@@ -8,10 +8,12 @@
 
 #include "firmware/FormFirmwareUpdate.h"
 
+class CalibrationLauncher;
 class ConnectionWatcher;
 class DeviceEventDispatcher;
 class QLabel;
 class QWidget;
+class SetOperations;
 
 // Opens the main window's secondary windows and holds the small helpers they share.
 // Owned by the main window.
@@ -41,6 +43,10 @@ public:
     // is missing or no viewer started). For tests.
     void setDocumentOpener(DocumentOpener opener);
 
+    // The operations a calibration runs through (the process-wide ones by default).
+    void setOperations(SetOperations* operations);
+    CalibrationLauncher* calibrationLauncher() const { return m_calibration; }
+
     // The open firmware upload dialog; nullptr when none.
     FormFirmwareUpdate* firmwareUpdateDialog() const { return m_firmwareUpdate; }
 
@@ -48,6 +54,8 @@ public:
     bool isGraphInitializedOnce() const { return m_graphInitializedOnce; }
 
 public slots:
+    // Puts the controller into calibration mode and runs the calibration window; flag:
+    // the window reports its outcome in a message box.
     void showCalibrate(bool flag);
     void showSensThresholdEditor();
     void showReplayWindow();
@@ -81,4 +89,5 @@ private:
     bool m_graphInitializedOnce = false;
     DocumentOpener m_documentOpener;
     QPointer<FormFirmwareUpdate> m_firmwareUpdate;
+    CalibrationLauncher* m_calibration = nullptr;
 };
