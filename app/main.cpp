@@ -16,6 +16,7 @@
 #include "device/SystemHidApi.h"
 #include "protocol/PomelarKind.h"
 #include "protocol/ScanData.h"
+#include "protocol/SettingsKeys.h"
 #include "sim/SimScenario.h"
 #include "sim/VirtualController.h"
 #include "sim/VirtualHidApi.h"
@@ -127,6 +128,8 @@ int main(int argc, char* argv[]) {
     options->configureLogger(*SillyLogger::instance());
     auto settings = std::make_unique<QSettings>();
     options->writeSettings(*settings);
+    // A calibration that ended in a crash left its switch on; no calibration runs yet.
+    settings->setValue(SettingsKeys::Calibration::kStart, false);
     SoftResetNoticeWindow::install();
 
     if (options->isReplayMode()) {
