@@ -91,6 +91,11 @@ FormCalibration::FormCalibration(DeviceEventDispatcher* dispatcher, SetOperation
     setWindowTitle(kTitle);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
+    // The geometry as well as the state: without a window manager the state alone
+    // leaves the window at its layout's size.
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        setGeometry(primary->geometry());
+    }
     setWindowState(Qt::WindowFullScreen);
     m_targets.push_back(
         std::make_unique<CalibrationTarget>(CalibrationTarget::Left, CalibrationTarget::Top));

@@ -89,6 +89,9 @@ private slots:
             {"touch off the sensor", "touches", "100:4096:10"},
             {"touch without time", "touches", ":10:10"},
             {"touch lift misspelt", "touches", "100:down"},
+            {"tap without samples", "taps", "0:10:10"},
+            {"tap of 0 samples", "taps", "0:10:10:0"},
+            {"tap off the sensor", "taps", "0:4096:10:5"},
             {"unknown failure", "firmwareFailure", "explode"},
             {"malformed reports every 0 ms", "malformedEvery", "0"},
             {"ignored opcode beyond a byte", "ignore", "5;256"},
@@ -126,6 +129,16 @@ private slots:
         QCOMPARE(touches.at(1).b, 4095);
         QCOMPARE(touches.at(2).atMs, 2000);
         QVERIFY(!touches.at(2).down);
+    }
+
+    void tapsKeepTheirOrder() {
+        SimScenario scenario;
+        QVERIFY(scenario.applyOption("taps", "3000:1000:2000:150; 0:3000:10:-1", nullptr));
+        QCOMPARE(scenario.taps.size(), 2);
+        QCOMPARE(scenario.taps.at(0).delayMs, 3000);
+        QCOMPARE(scenario.taps.at(0).samples, 150);
+        QCOMPARE(scenario.taps.at(1).a, 3000);
+        QCOMPARE(scenario.taps.at(1).samples, -1);
     }
 
     void argumentListWithTouchesHoldingCommas() {
