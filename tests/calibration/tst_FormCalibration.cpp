@@ -62,6 +62,8 @@ private slots:
             << "southDown" << QRect(QPoint(0, 0), QPoint(999, 999)) << false;
         QTest::addRow("top past the bottom")
             << "top 2000" << QRect(QPoint(0, 910), QPoint(999, 999)) << true;
+        QTest::addRow("East slider dragged onto the left")
+            << "eastSlider 50" << QRect(QPoint(0, 0), QPoint(89, 999)) << true;
         QTest::addRow("WestRight") << "westRight" << QRect(QPoint(1, 0), QPoint(999, 999)) << true;
         QTest::addRow("NorthDown then NorthUp")
             << "northDownUp" << QRect(QPoint(0, 0), QPoint(999, 999)) << false;
@@ -79,6 +81,8 @@ private slots:
             window->setLeftBorder(value);
         } else if (parts.first() == QLatin1String("top")) {
             window->setUpperBorder(value);
+        } else if (parts.first() == QLatin1String("eastSlider")) {
+            window->findChild<QSlider*>(QStringLiteral("sliderEast"))->setValue(value);
         } else if (parts.first() == QLatin1String("eastRight")) {
             window->on_buttonEastRight_clicked();
         } else if (parts.first() == QLatin1String("southDown")) {
