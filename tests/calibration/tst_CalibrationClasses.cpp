@@ -185,16 +185,6 @@ private slots:
         }
     }
 
-    void storedArrayPerMode() {
-        QSettings().setValue(QStringLiteral("GeometricCalibration/UnrotatedData"), QByteArray("U"));
-        QSettings().setValue(QStringLiteral("GeometricCalibration/RotatedData"), QByteArray("R"));
-        const QList<QByteArray> expected{"", "U", "R", "R", "", ""};
-        for (int mode = 0; mode < expected.size(); ++mode) {
-            QCOMPARE(CalibrationClasses::storedCalibrationData(mode), expected.at(mode));
-        }
-        QCOMPARE(CalibrationClasses::storedCalibrationData(-1), QByteArray());
-    }
-
     void checkCalibSettings_data() {
         QTest::addColumn<quint8>("status");
         QTest::addColumn<bool>("useCalib3");
