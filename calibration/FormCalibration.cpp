@@ -279,6 +279,11 @@ void FormCalibration::slotAdvanceCalibrationProcess() {
         TLOG_INFO(QStringLiteral("Attending target %1").arg(m_index));
         m_list.at(m_index)->setState(CalibrationTarget::Attending);
         calibrationUpdate();
+        // The delegate lengthens its timer once a finger is down; every target starts
+        // with the short wait for the controller's first report.
+        if (m_finger != nullptr) {
+            m_finger->setTimeout(m_timings.acquisitionTimeoutMs);
+        }
         emit signalStartAcquisition();
         return;
     }
