@@ -161,31 +161,6 @@ private slots:
         QCOMPARE(int(m_logger->filter()), 0);
     }
 
-    void helpListsEveryOption() {
-        StartupOptions options;
-        // The parser wraps long descriptions; compare with the line breaks folded.
-        const QString help = options.helpText().simplified();
-        const QStringList expected{
-            QStringLiteral("Setup utility from Orvello"),
-            QStringLiteral("-l, --debug-level <level[0-15]>"),
-            QStringLiteral("Sets the debug level."),
-            QStringLiteral("-m, --debug-mask <hex mask [00-FF]>"),
-            QStringLiteral("Sets the debug mask for more flexible debugging."),
-            QStringLiteral("-r, --replay"),
-            QStringLiteral("Starts the application without waiting for a device to be connected."),
-            QStringLiteral("-f, --file <file>"),
-            QStringLiteral("If present it opens a file for replay"),
-            QStringLiteral("--help"),
-            QStringLiteral("--version"),
-            QStringLiteral("--simulate"),
-            QStringLiteral("--scenario <file|items>"),
-            QStringLiteral("--screenshot <png file>"),
-        };
-        for (const QString& text : expected) {
-            QVERIFY2(help.contains(text.simplified()), qPrintable(text));
-        }
-    }
-
     // The built tool, started without a display (and with no usable platform plugin):
     // help, version and a bad option are answered on the console, also while another
     // copy holds the single-instance guard, and nothing waits for a window.
