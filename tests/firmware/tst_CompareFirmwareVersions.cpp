@@ -64,7 +64,7 @@ private:
         checker.setSoftResetPollInterval(kFast);
         QSignalSpy info(&checker, &CompareFirmwareVersions::signal_IncompatibilityInfo);
         QSignalSpy done(&checker, &CompareFirmwareVersions::finishedVersionQuery);
-        if (!info.wait() || info.count() != 1) {
+        if (!info.wait(SimRig::kWaitMs) || info.count() != 1) {
             return {};
         }
         if (finished != nullptr) {
