@@ -178,11 +178,6 @@ private slots:
         QCOMPARE(m_window->breadcrumbText(), QStringLiteral("Output"));
         click("breadcrumbStyledContainer");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::HomePage));
-        click("buttonTroubleshooting");
-        QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::TroubleshootPage));
-        QCOMPARE(m_window->breadcrumbText(), QStringLiteral("Troubleshoot"));
-        click("breadcrumbStyledContainer");
-        QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::HomePage));
     }
 
     void breadcrumbLeadsFromTheDriverPageToTroubleshootingThenHome() {
@@ -267,6 +262,7 @@ private slots:
     void factoryResetIsAskedThroughTheToolsPrompt() {
         QVERIFY(start());
         click("buttonTroubleshooting");
+        QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::TroubleshootPage));
         m_prompt.button = QMessageBox::Cancel;
         m_rig->requests.clear();
         click("buttonFactoryReset");
@@ -300,9 +296,7 @@ private slots:
         QTRY_VERIFY(choose->isEnabled());
         choose->click();
         QCOMPARE(m_prompt.fileQuestions.size(), 1);
-        QCOMPARE(m_prompt.fileQuestions.first().caption, QStringLiteral("Open File"));
-        QCOMPARE(m_prompt.fileQuestions.first().filter,
-                 QStringLiteral("Firmware Update Files (*.ovu *.OVU)"));
+        QVERIFY(m_prompt.fileQuestions.first().filter.contains(QStringLiteral("*.ovu")));
         dialog->close();
         QVERIFY(m_window->connectionWatcher()->isRunning());
         QTRY_VERIFY(dialog.isNull());
