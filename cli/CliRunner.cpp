@@ -11,6 +11,7 @@
 #include "device/SystemHidApi.h"
 #include "sim/VirtualController.h"
 #include "sim/VirtualHidApi.h"
+#include "firmware/FirmwareUpdateFile.h"
 #include "firmware/FirmwareUploader.h"
 #include "cli/ControllerInfo.h"
 #include "cli/ParameterSnapshot.h"
@@ -248,6 +249,11 @@ void CliRunner::endProgressLine() {
 }
 
 int CliRunner::upload(const QString& file) {
+    // A refused file stops the run before a backup is taken or anything is sent.
+    FirmwareUpdateFile updateFile;
+    if (!updateFile.read(file)) {
+        return failure(QStringLiteral("%1: %2").arg(file, updateFile.problemText()));
+    }
     const QString backupFile = m_parser.value(m_backup);
     if (!backupFile.isEmpty() && !backupTo(backupFile)) {
         return kFailure;

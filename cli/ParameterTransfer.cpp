@@ -21,8 +21,8 @@ namespace Layout = CurrentParametersLayout;
 constexpr int kFirstField = 2;
 constexpr int kFilterCode = 21;
 constexpr int kTrackerCode = 37;
-// Passes of the current parameters, soft-reset polls included.
-constexpr int kPassLimit = 40;
+// Passes of the current parameters per attempt, soft-reset polls included.
+constexpr int kPassesPerAttempt = 4;
 constexpr quint8 kAllBits = 0xFF;
 
 QByteArray fieldsOf(const QByteArray& block) {
@@ -185,7 +185,8 @@ bool ParameterTransfer::writeCurrentParameters(const QByteArray& fields) {
     std::function<void()> run;
     ConvergingPass pass(&m_link.dispatcher(), [&run] { run(); });
     const int periodMs = m_link.timings().retryMs;
-    pass.setPassLimit(kPassLimit);
+    const int passLimit = kPassesPerAttempt * m_link.timings().attempts;
+    pass.setPassLimit(passLimit);
     pass.setSoftResetPollMs(periodMs);
     pass.setAnswerWaitMs(m_link.timings().answerWaitMs);
     QObject::connect(&pass, &ConvergingPass::gaveUp, [&gaveUp] { gaveUp = true; });
@@ -198,7 +199,7 @@ bool ParameterTransfer::writeCurrentParameters(const QByteArray& fields) {
             [&settled] { settled = true; });
     };
     run();
-    const int boundMs = kPassLimit * (periodMs + m_link.timings().answerWaitMs);
+    const int boundMs = passLimit * (periodMs + m_link.timings().answerWaitMs);
     return CliLink::waitUntil([&] { return settled || gaveUp; }, boundMs) && settled;
 }
 
@@ -249,7 +250,8 @@ bool ParameterTransfer::saveToFlash() {
     const QMetaObject::Connection connection = QObject::connect(
         &operations, &SetOperations::signal_finishedSavingParameters, [&saved] { saved = true; });
     operations.saveParametersToFlash();
-    const int boundMs = kPassLimit * (m_link.timings().retryMs + m_link.timings().answerWaitMs);
+    const int boundMs = kPassesPerAttempt * m_link.timings().attempts *
+                        (m_link.timings().retryMs + m_link.timings().answerWaitMs);
     const bool done = CliLink::waitUntil([&saved] { return saved; }, boundMs) && m_link.drain();
     QObject::disconnect(connection);
     return done || fail(QStringLiteral("The controller did not save its parameters to flash."));
