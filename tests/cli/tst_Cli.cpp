@@ -334,6 +334,11 @@ private slots:
         QFETCH(QString, printed);
         QProcess program;
         program.setWorkingDirectory(m_dir.path());
+        // The guard's keys live in the temporary folder: one of its own keeps a window or
+        // a test running elsewhere on this machine out of the way.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), m_dir.path());
+        program.setProcessEnvironment(environment);
         program.start(QStringLiteral(TAVIREL_CLI), arguments << QStringLiteral("--simulate"));
         QVERIFY(program.waitForFinished(30000));
         const QString out = QString::fromUtf8(program.readAllStandardOutput());
