@@ -67,7 +67,7 @@ class tst_Cli : public QObject {
         CliLink::Timings timings;
         timings.queueMs = 2;
         timings.responseMs = 1;
-        timings.answerWaitMs = 300;
+        timings.answerWaitMs = 1000;
         timings.retryMs = 20;
         runner.setTimings(timings);
         runner.setUploadTickMs(20);
