@@ -13,6 +13,7 @@
 #include "sim/VirtualHidApi.h"
 #include "firmware/FirmwareUpdateFile.h"
 #include "firmware/FirmwareUploader.h"
+#include "firmware/FirmwareVersionRules.h"
 #include "cli/ControllerInfo.h"
 #include "cli/ParameterSnapshot.h"
 #include "cli/ParameterTransfer.h"
@@ -45,6 +46,8 @@ CliRunner::CliRunner(QTextStream& out, QTextStream& err)
                QStringLiteral("upload: saves the parameters to the file first and restores "
                               "them once the controller runs the new firmware."),
                QStringLiteral("file")),
+      m_force(QStringLiteral("force"),
+              QStringLiteral("upload: uploads a file whose name is made for another sensor.")),
       m_seconds(QStringLiteral("seconds"), QStringLiteral("record: how long to record."),
                 QStringLiteral("n")),
       m_timeout(QStringLiteral("timeout"),
@@ -63,7 +66,8 @@ CliRunner::CliRunner(QTextStream& out, QTextStream& err)
                                    QStringLiteral("info, backup, restore, upload or record"));
     m_parser.addPositionalArgument(QStringLiteral("file"),
                                    QStringLiteral("The file the command reads or writes."));
-    for (const QCommandLineOption& option : {m_json, m_save, m_backup, m_seconds, m_timeout}) {
+    for (const QCommandLineOption& option :
+         {m_json, m_save, m_backup, m_force, m_seconds, m_timeout}) {
         m_parser.addOption(option);
     }
     m_simulation.addTo(m_parser);
@@ -248,11 +252,30 @@ void CliRunner::endProgressLine() {
     }
 }
 
+// The window asks before it uploads a file named for another sensor; here --force answers.
+bool CliRunner::fitsSensor(const QString& file) {
+    int wiresA = 0;
+    int wiresB = 0;
+    const int splitType = ControllerInfo::measureSplitType(*m_link, &wiresA, &wiresB);
+    if (FirmwareVersionRules::fileFitsSplitType(file, splitType)) {
+        return true;
+    }
+    const QString sensor = splitType != 0 ? QStringLiteral("split type %1").arg(splitType)
+                                          : QStringLiteral("split type unknown");
+    failure(QStringLiteral("%1 is not made for this sensor (%2); nothing was sent. --force "
+                           "uploads it anyway.")
+                .arg(QFileInfo(file).fileName(), sensor));
+    return false;
+}
+
 int CliRunner::upload(const QString& file) {
     // A refused file stops the run before a backup is taken or anything is sent.
     FirmwareUpdateFile updateFile;
     if (!updateFile.read(file)) {
         return failure(QStringLiteral("%1: %2").arg(file, updateFile.problemText()));
+    }
+    if (!m_parser.isSet(m_force) && !fitsSensor(file)) {
+        return kFailure;
     }
     const QString backupFile = m_parser.value(m_backup);
     if (!backupFile.isEmpty() && !backupTo(backupFile)) {

@@ -19,7 +19,7 @@ class VirtualController;
 // (2 for a command line that is not understood).
 //
 // Commands: info [--json], backup FILE, restore FILE [--save],
-// upload FILE.ovu [--backup FILE] [--save], record FILE --seconds N.
+// upload FILE.ovu [--backup FILE] [--save] [--force], record FILE --seconds N.
 class CliRunner {
 public:
     static constexpr int kFailure = 1;
@@ -56,6 +56,7 @@ private:
     int upload(const QString& file);
     int record(const QString& file);
     bool backupTo(const QString& file);
+    bool fitsSensor(const QString& file);
     bool restoreFrom(const QString& file);
     void showProgress(const QString& name, int percent);
     void endProgressLine();
@@ -67,6 +68,7 @@ private:
     QCommandLineOption m_json;
     QCommandLineOption m_save;
     QCommandLineOption m_backup;
+    QCommandLineOption m_force;
     QCommandLineOption m_seconds;
     QCommandLineOption m_timeout;
     CliLink::Timings m_timings;

@@ -38,18 +38,7 @@ bool ControllerInfo::gather(CliLink& link, QString* error) {
     firmwareVersion = firmware->currentFirmwareVersionText();
     originalFirmwareVersion = firmware->originalFirmwareVersionText();
 
-    // The wire counts come from one edge report of each array; the check switches the
-    // edge stream on and off again itself.
-    FirmwareSplitType wires(&link.dispatcher(), &link.operations());
-    wires.checkWireCount();
-    const int waitMs = link.timings().attempts * link.timings().answerWaitMs;
-    if (!CliLink::waitUntil([&wires] { return wires.isFinished(); }, waitMs)) {
-        wires.disConnectWireCheck();
-    }
-    wiresA = wires.aWireCount();
-    wiresB = wires.bWireCount();
-    splitType = FirmwareSplitType::splitTypeFor(wiresA, wiresB);
-    CliLink::waitUntil([&link] { return link.operations().pendingPasses() == 0; }, waitMs);
+    splitType = measureSplitType(link, &wiresA, &wiresB);
 
     if (!link.refreshParameters()) {
         *error = QStringLiteral("The controller sent no parameters.");
@@ -60,6 +49,19 @@ bool ControllerInfo::gather(CliLink& link, QString* error) {
     calibrated = block->isCalibSuccess();
     calibrationBadConditions = block->isCalibErrBadCond();
     return true;
+}
+
+int ControllerInfo::measureSplitType(CliLink& link, int* wiresA, int* wiresB) {
+    FirmwareSplitType wires(&link.dispatcher(), &link.operations());
+    wires.checkWireCount();
+    const int waitMs = link.timings().attempts * link.timings().answerWaitMs;
+    if (!CliLink::waitUntil([&wires] { return wires.isFinished(); }, waitMs)) {
+        wires.disConnectWireCheck();
+    }
+    *wiresA = wires.aWireCount();
+    *wiresB = wires.bWireCount();
+    CliLink::waitUntil([&link] { return link.operations().pendingPasses() == 0; }, waitMs);
+    return FirmwareSplitType::splitTypeFor(*wiresA, *wiresB);
 }
 
 QString ControllerInfo::calibrationText() const {

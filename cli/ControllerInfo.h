@@ -27,6 +27,9 @@ public:
 
     // Asks the controller; false, with the reason in *error, when it does not answer.
     bool gather(CliLink& link, QString* error);
+    // Measures the wires of both arrays from one edge report each (the edge stream is
+    // switched on and off again); the split type, 0 when the edge data did not tell.
+    static int measureSplitType(CliLink& link, int* wiresA, int* wiresB);
 
     QString toText() const;
     QByteArray toJson() const;

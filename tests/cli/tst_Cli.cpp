@@ -243,6 +243,10 @@ private slots:
             << QStringLiteral("firmwareFailure=headerecho")
             << QStringList{QStringLiteral("upload"), QStringLiteral("image")} << CliRunner::kFailure
             << QStringLiteral("The upload of 620_4040.ovu failed:");
+        QTest::addRow("update file for another sensor")
+            << QStringLiteral("split=4024")
+            << QStringList{QStringLiteral("upload"), QStringLiteral("image")} << CliRunner::kFailure
+            << QStringLiteral("620_4040.ovu is not made for this sensor (split type 4024)");
         QTest::addRow("refused update file")
             << QString() << QStringList{QStringLiteral("upload"), QStringLiteral("missing.ovu")}
             << CliRunner::kFailure << QStringLiteral("missing.ovu: ");
