@@ -120,6 +120,10 @@ int CliRunner::run(const QStringList& arguments) {
     if (!ok || timeoutSeconds < 0) {
         return usage(QStringLiteral("--timeout needs a number of seconds."));
     }
+    if (command == kRecord && recordSeconds() == 0) {
+        return usage(QStringLiteral("record needs --seconds with a number from 1 to %1.")
+                         .arg(kMaxRecordSeconds));
+    }
 
     const SingleInstanceGuard guard(m_semaphoreKey, m_memoryKey);
     if (guard.isAnotherInstanceRunning()) {
@@ -316,13 +320,14 @@ int CliRunner::upload(const QString& file) {
     return 0;
 }
 
-int CliRunner::record(const QString& file) {
+int CliRunner::recordSeconds() const {
     bool ok = false;
     const int seconds = m_parser.value(m_seconds).toInt(&ok);
-    if (!ok || seconds <= 0 || seconds > kMaxRecordSeconds) {
-        return usage(QStringLiteral("record needs --seconds with a number from 1 to %1.")
-                         .arg(kMaxRecordSeconds));
-    }
+    return ok && seconds > 0 && seconds <= kMaxRecordSeconds ? seconds : 0;
+}
+
+int CliRunner::record(const QString& file) {
+    const int seconds = recordSeconds();
     QFile probe(file);
     if (!probe.open(QIODevice::WriteOnly)) {
         return failure(QStringLiteral("Cannot write %1: %2").arg(file, probe.errorString()));

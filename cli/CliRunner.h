@@ -55,6 +55,8 @@ private:
     int restore(const QString& file);
     int upload(const QString& file);
     int record(const QString& file);
+    // The --seconds of record; 0 when missing or out of range.
+    int recordSeconds() const;
     bool backupTo(const QString& file);
     bool fitsSensor(const QString& file);
     bool restoreFrom(const QString& file);
