@@ -8,8 +8,10 @@
 
 class ConnectionWatcher;
 class DeviceEventDispatcher;
+class DialogEngParamsTab;
 class QLabel;
 class QWidget;
+class SetOperations;
 
 // Opens the main window's secondary windows and holds the small helpers they share.
 // Owned by the main window.
@@ -27,8 +29,10 @@ public:
     static constexpr const char* kReplayDefault = "*.log";
     static constexpr const char* kSupportEmail = "support@orvello.example";
 
-    // dispatcher: the link a replay is switched into (the process-wide one by default).
-    explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr);
+    // dispatcher: the link a replay is switched into; operations: what the engineering
+    // dialog converges the controller with (the process-wide ones by default).
+    explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr,
+                       SetOperations* operations = nullptr);
 
     // Shows flag's text and style sheet on the label.
     static void updateBooleanTextAndStyle(QLabel* label, bool flag, const QString& textOn,
@@ -38,6 +42,9 @@ public:
     // How documents are opened; by default with the desktop's viewer (false when the file
     // is missing or no viewer started). For tests.
     void setDocumentOpener(DocumentOpener opener);
+
+    // The open engineering parameters dialog; nullptr when none.
+    DialogEngParamsTab* engineeringDialog() const { return m_engineering; }
 
     // True while the sensitivity editor is open.
     bool isGraphInitializedOnce() const { return m_graphInitializedOnce; }
@@ -49,6 +56,8 @@ public slots:
     // Switches the device link to replaying the given log.
     bool replayerMode(QString fileName);
     void showFirmwareUpdateWizard(QString fileName);
+    // Opens the engineering parameters dialog (application-modal, without blocking the
+    // caller; it deletes itself when closed). While one is open, it is raised instead.
     void showEngineeringParameters();
     // The firmware-upgrade offer for the delivered file fileName (flag: a newer file is
     // there). Asks unless flag is false or the user chose to be asked no more
@@ -69,7 +78,10 @@ private:
 
     QWidget* m_window;
     QPointer<DeviceEventDispatcher> m_dispatcher;
+    // nullptr: the process-wide operations, made when first needed.
+    SetOperations* m_operations;
     QPointer<ConnectionWatcher> m_watcher;
     bool m_graphInitializedOnce = false;
     DocumentOpener m_documentOpener;
+    QPointer<DialogEngParamsTab> m_engineering;
 };
