@@ -6,9 +6,11 @@
 
 #include <functional>
 
+#include "engineering/DialogEngParamsTab.h"
+#include "firmware/FormFirmwareUpdate.h"
+
 class ConnectionWatcher;
 class DeviceEventDispatcher;
-class DialogEngParamsTab;
 class QLabel;
 class QWidget;
 class SetOperations;
@@ -45,6 +47,8 @@ public:
 
     // The open engineering parameters dialog; nullptr when none.
     DialogEngParamsTab* engineeringDialog() const { return m_engineering; }
+    // The open firmware upload dialog; nullptr when none.
+    FormFirmwareUpdate* firmwareUpdateDialog() const { return m_firmwareUpdate; }
 
     // True while the sensitivity editor is open.
     bool isGraphInitializedOnce() const { return m_graphInitializedOnce; }
@@ -55,6 +59,9 @@ public slots:
     void showReplayWindow();
     // Switches the device link to replaying the given log.
     bool replayerMode(QString fileName);
+    // Opens the firmware upload dialog (application-modal, without blocking the caller),
+    // with the connection watcher paused until it closes. With a file name the dialog
+    // uploads that file without questions. While one is open, it is raised instead.
     void showFirmwareUpdateWizard(QString fileName);
     // Opens the engineering parameters dialog (application-modal, without blocking the
     // caller; it deletes itself when closed). While one is open, it is raised instead.
@@ -84,4 +91,5 @@ private:
     bool m_graphInitializedOnce = false;
     DocumentOpener m_documentOpener;
     QPointer<DialogEngParamsTab> m_engineering;
+    QPointer<FormFirmwareUpdate> m_firmwareUpdate;
 };

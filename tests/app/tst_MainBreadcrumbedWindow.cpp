@@ -13,11 +13,14 @@
 
 #include "device/ConnectionWatcher.h"
 #include "protocol/FirmwareInformation.h"
+#include "firmware/FormFirmwareUpdate.h"
 #include "output/FormOutput.h"
+#include "sensitivity/MonitorWidget.h"
 #include "troubleshoot/formdisplayCurrentData.h"
 #include "app/BoardStartSequence.h"
 #include "app/FormSoftReset.h"
 #include "app/MainBreadcrumbedWindow.h"
+#include "app/MiscFiles.h"
 #include "app/SoftResetNoticeWindow.h"
 #include "resources/AppResources.h"
 #include "tests/support/SimRig.h"
@@ -289,6 +292,32 @@ private slots:
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::DriverPage));
     }
 
+    // "Firmware Update" on the troubleshooting page opens the upload dialog over the
+    // window; its file chooser goes through the tool's prompt; the connection watcher
+    // rests while the dialog is open.
+    void firmwareUpdateButtonOpensTheUploadDialog() {
+        QVERIFY(start());
+        click("buttonTroubleshooting");
+        m_prompt.fileQuestions.clear();
+        m_prompt.chosenFile.clear();
+        click("buttonFirmwareUpdate");
+        QPointer<FormFirmwareUpdate> dialog = m_window->miscFiles()->firmwareUpdateDialog();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QVERIFY(!m_window->connectionWatcher()->isRunning());
+        auto* choose = dialog->findChild<QPushButton*>(QStringLiteral("Clear"));
+        QTRY_VERIFY(choose->isEnabled());
+        choose->click();
+        QCOMPARE(m_prompt.fileQuestions.size(), 1);
+        QCOMPARE(m_prompt.fileQuestions.first().caption, QStringLiteral("Open File"));
+        QCOMPARE(m_prompt.fileQuestions.first().filter,
+                 QStringLiteral("Firmware Update Files (*.ovu *.OVU)"));
+        dialog->close();
+        QVERIFY(m_window->connectionWatcher()->isRunning());
+        QTRY_VERIFY(dialog.isNull());
+    }
+
     void ctrlAltQOpensTheFlagDisplay_data() {
         QTest::addColumn<bool>("onTheNotice");
         QTest::addRow("main window") << false;
@@ -319,6 +348,33 @@ private slots:
                  onTheNotice ? QStringLiteral("background-color: rgb(0, 0, 0);") : QString());
         QTest::keyClick(display.data(), Qt::Key_Escape);
         QTRY_VERIFY(display.isNull());
+    }
+
+    // The troubleshooting page's "Touch Test" and Ctrl+Alt+M show the touch test window full
+    // screen; it closes with the main window.
+    void touchTestOpensTheMonitorFullScreen_data() {
+        QTest::addColumn<bool>("byKeys");
+        QTest::addRow("Touch Test button") << false;
+        QTest::addRow("Ctrl+Alt+M") << true;
+    }
+    void touchTestOpensTheMonitorFullScreen() {
+        QFETCH(bool, byKeys);
+        QVERIFY(start());
+        QVERIFY(shown<MonitorWidget>().isEmpty());
+        if (byKeys) {
+            m_window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            QTest::keyClick(m_window.get(), Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
+        } else {
+            click("buttonTroubleshooting");
+            click("buttonTouchTest");
+        }
+        QTRY_COMPARE(shown<MonitorWidget>().size(), 1);
+        MonitorWidget* monitor = shown<MonitorWidget>().first();
+        QCOMPARE(monitor, m_window->monitorWindow());
+        QVERIFY(monitor->isFullScreen());
+        m_window->close();
+        QVERIFY(!monitor->isVisible());
     }
 
     // Whatever the controller leaves unanswered, the window comes up in bounded time; what
