@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "logging/LogMacros.h"
@@ -24,12 +25,20 @@ DialogEngParamsTab::DialogEngParamsTab(DeviceEventDispatcher* dispatcher, SetOpe
     m_close->setObjectName(QStringLiteral("pushButton__Cancel"));
     m_apply->setEnabled(m_tabs->hasBoardValues());
 
+    auto* flash = new QToolButton;
+    flash->setObjectName(QStringLiteral("toolButtonFlashOperations"));
+    flash->setText(QStringLiteral("Flash Operations"));
+    flash->setMenu(m_tabs->flashMenu());
+    flash->setPopupMode(QToolButton::InstantPopup);
+
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_status, 1);
+    buttons->addWidget(flash);
+    buttons->addStretch();
     buttons->addWidget(m_apply);
     buttons->addWidget(m_close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
+    layout->addWidget(m_status);
     layout->addLayout(buttons);
     resize(kWidth, kHeight);
 

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -324,7 +323,7 @@ void formEngParamsTab::buildFlashMenu() {
             &QAction::triggered, this, &formEngParamsTab::on_actionRestartBoard_triggered);
 
     // The menu's own button and the form's button box stay hidden; the dialog has its
-    // Apply, and the menu is reached from the tab bar's corner.
+    // Apply and offers the menu beside it.
     m_flashMenuButton = new QPushButton(QStringLiteral("Flash Operations"), this);
     m_flashMenuButton->setObjectName(QStringLiteral("pushButtonFlashOperations"));
     m_flashMenuButton->setMenu(m_flashMenu);
@@ -333,13 +332,6 @@ void formEngParamsTab::buildFlashMenu() {
     m_buttonBox->setObjectName(QStringLiteral("buttonBox"));
     m_buttonBox->hide();
     connect(m_buttonBox, &QDialogButtonBox::clicked, this, &formEngParamsTab::on_buttonBox_clicked);
-
-    m_flashCornerButton = new QToolButton(this);
-    m_flashCornerButton->setObjectName(QStringLiteral("toolButtonFlashOperations"));
-    m_flashCornerButton->setText(QStringLiteral("Flash Operations"));
-    m_flashCornerButton->setMenu(m_flashMenu);
-    m_flashCornerButton->setPopupMode(QToolButton::InstantPopup);
-    setCornerWidget(m_flashCornerButton, Qt::TopRightCorner);
 }
 
 void formEngParamsTab::connectControls() {

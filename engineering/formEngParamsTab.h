@@ -25,7 +25,6 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QSpinBox;
-class QToolButton;
 class ResponseDelegateCurrentParameters;
 class SetOperations;
 
@@ -33,8 +32,8 @@ class SetOperations;
 // current parameters with read-backs beside their editors, the calibration state, the
 // diagnostics flags with the service switches kept in the settings store, the output
 // page's advanced editors, and the ways into the three filter dialogs. The "Flash
-// Operations" menu (load, save, factory reset, erase, restart) is offered in the tab
-// bar's corner.
+// Operations" menu (load, save, factory reset, erase, restart) is flashMenu(); the dialog
+// offers it beside its buttons.
 //
 // The editors are loaded from the first real block of the controller; until then Apply
 // does nothing (boardValuesLoaded() tells when). The read-backs follow every block.
@@ -189,6 +188,5 @@ private:
     FormOutput* m_output = nullptr;
     QMenu* m_flashMenu = nullptr;
     QPushButton* m_flashMenuButton = nullptr;
-    QToolButton* m_flashCornerButton = nullptr;
     QDialogButtonBox* m_buttonBox = nullptr;
 };
