@@ -320,6 +320,8 @@ private slots:
         QCOMPARE(scansUntilReopened(10), presentScans);
         QVERIFY(!m_provider->isLost());
         QCOMPARE(plugged.count(), 2);  // one from the connect, one for the return
+        // Every device list a scan asked for was given back.
+        QCOMPARE(m_hid->enumerateCalls, m_hid->freeCalls);
     }
 
     void failedReopenStartsTheCountAgain() {

@@ -40,6 +40,19 @@ class tst_PomelarKind : public QObject {
     Q_OBJECT
 
 private slots:
+    // The USB ids the controller is looked for under, in the order they are tried.
+    void pairsAreTriedInOrderAndRecogniseTheKind() {
+        DeviceEventDispatcher dispatcher;
+        auto* kind = new PomelarKind(dispatcher.deviceBridge());
+        dispatcher.registerDeviceKind(kind);
+        const QList<DeviceUsbVidPid> pairs{{0x25C8, 0x14}, {0x102E, 0x14}, {0x14C8, 5}};
+        QCOMPARE(kind->vidPidList(), pairs);
+        QCOMPARE(dispatcher.vidPidRotation(), pairs);
+        QVERIFY(!kind->isVidPidOwned(0x25C8, 0x0005));
+        QVERIFY(dispatcher.setDeviceKind(0x102E, 0x14));
+        QCOMPARE(dispatcher.deviceBridge()->currentDevice(), kind);
+    }
+
     void builderBytes_data() {
         QTest::addColumn<KindBuilder>("build");
         QTest::addColumn<PlainBuilder>("plain");
