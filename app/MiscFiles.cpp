@@ -17,6 +17,7 @@
 #include "protocol/FirmwareInformation.h"
 #include "protocol/SettingsKeys.h"
 #include "operations/SetOperations.h"
+#include "engineering/DialogEngParamsTab.h"
 #include "app/CalibrationLauncher.h"
 #include "app/UserPrompt.h"
 
@@ -28,19 +29,13 @@ bool openWithDesktopViewer(const QString& path) {
 }
 }  // namespace
 
-MiscFiles::MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher)
+MiscFiles::MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher, SetOperations* operations)
     : QObject(window),
       m_window(window),
       m_dispatcher(dispatcher != nullptr ? dispatcher : DeviceEventDispatcher::instance()),
+      m_operations(operations),
       m_documentOpener(openWithDesktopViewer) {
     TTRACE_OBJECT();
-}
-
-void MiscFiles::setOperations(SetOperations* operations) {
-    delete m_calibration;
-    m_calibration = new CalibrationLauncher(m_window, m_dispatcher, operations);
-    connect(m_calibration, &CalibrationLauncher::signalShowSensThresEditor, this,
-            &MiscFiles::showSensThresholdEditor);
 }
 
 void MiscFiles::updateBooleanTextAndStyle(QLabel* label, bool flag, const QString& textOn,
@@ -60,7 +55,11 @@ void MiscFiles::setDocumentOpener(DocumentOpener opener) {
 void MiscFiles::showCalibrate(bool flag) {
     TTRACE();
     if (m_calibration == nullptr) {
-        setOperations(SetOperations::instance());
+        m_calibration = new CalibrationLauncher(
+            m_window, m_dispatcher,
+            m_operations != nullptr ? m_operations : SetOperations::instance());
+        connect(m_calibration, &CalibrationLauncher::signalShowSensThresEditor, this,
+                &MiscFiles::showSensThresholdEditor);
     }
     m_calibration->start(flag);
 }
@@ -153,7 +152,18 @@ void MiscFiles::showFirmwareUpdateWizard(QString fileName) {
 
 void MiscFiles::showEngineeringParameters() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the engineering parameters dialog"));
+    if (m_engineering) {
+        m_engineering->raise();
+        m_engineering->activateWindow();
+        return;
+    }
+    auto* dialog = new DialogEngParamsTab(
+        m_dispatcher, m_operations != nullptr ? m_operations : SetOperations::instance());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal without a local event loop: the caller returns at once.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    m_engineering = dialog;
 }
 
 bool MiscFiles::showCompatibilityMessage(bool flag, QString fileName) {
