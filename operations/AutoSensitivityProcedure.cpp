@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include <utility>
+
 #include "logging/LogMacros.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetZoneFilter.h"
@@ -9,6 +11,8 @@
 #include "protocol/ResponseDelegateProcessedEdge.h"
 #include "protocol/SettingsKeys.h"
 #include "protocol/SimpleCommand.h"
+#include "operations/ConvergingPass.h"
+#include "operations/ParameterFlags.h"
 #include "operations/SetOperations.h"
 
 namespace {
@@ -25,9 +29,24 @@ AutoSensitivityProcedure::AutoSensitivityProcedure(DeviceEventDispatcher* dispat
       m_source(dispatcher),
       m_operations(operations),
       m_clock([] { return QDateTime::currentDateTime(); }),
-      m_analysis(kFramesPerArray) {
+      m_analysis(kFramesPerArray),
+      m_pass(new ConvergingPass(
+          dispatcher, [this] { convergeState(); }, this)) {
+    if (m_operations) {
+        m_pass->setSoftResetPollMs(m_operations->periods().retryMs);
+        m_pass->setAnswerWaitMs(m_operations->periods().answerWaitMs);
+    }
     m_stageTimer.setSingleShot(true);
     m_watchdog.setSingleShot(true);
+    m_restoreTimer.setSingleShot(true);
+    connect(&m_restoreTimer, &QTimer::timeout, this, [this] {
+        TLOG_WARNING(
+            QStringLiteral("The controller did not take back its settings after the "
+                           "sensitivity run."));
+        m_onSettled = nullptr;
+        m_settled = true;
+        deleteIfDone();
+    });
     connect(&m_stageTimer, &QTimer::timeout, this, &AutoSensitivityProcedure::runScheduled);
     connect(&m_keepAliveTimer, &QTimer::timeout, this, &AutoSensitivityProcedure::keepAlive);
     connect(&m_watchdog, &QTimer::timeout, this, [this] {
@@ -61,12 +80,71 @@ void AutoSensitivityProcedure::start() {
     if (const auto* block = m_source.answered()) {
         m_outputWasEnabled = block->isOutputEnabled();
     }
-    m_outputTaken = true;
-    m_operations->setOutputSwitch(false);
-    m_operations->enableOutput();
-    connect(m_operations, &SetOperations::signal_finishedSetMonEdgeAB, this,
-            &AutoSensitivityProcedure::keepAliverTimersetting);
+    m_state.output = false;
+    requestState();
     schedule(m_delays.startMs, &AutoSensitivityProcedure::stageStart);
+}
+
+void AutoSensitivityProcedure::requestState(std::function<void()> then) {
+    m_onSettled = std::move(then);
+    m_settled = false;
+    convergeState();
+}
+
+void AutoSensitivityProcedure::convergeState() {
+    if (!m_operations) {
+        return;
+    }
+    m_pass->converge(
+        m_operations->periods().retryMs,
+        [this](CommandSetCurrentParameters& command) { return editState(command); },
+        [this] { onStateSettled(); });
+}
+
+bool AutoSensitivityProcedure::editState(CommandSetCurrentParameters& command) const {
+    bool differed = false;
+    if (m_state.output && command.isOutputEnabled() != *m_state.output) {
+        command.setOutputEnabled(*m_state.output);
+        differed = true;
+    }
+    if (m_state.prescaler &&
+        (command.edgePs() != *m_state.prescaler || command.scanPs() != *m_state.prescaler)) {
+        command.setEdgePs(*m_state.prescaler);
+        command.setScanPs(*m_state.prescaler);
+        differed = true;
+    }
+    if (m_state.edges) {
+        differed = ParameterFlags::syncFlags(
+                       command, {ParameterFlags::kEdgeA, ParameterFlags::kEdgeB}, *m_state.edges) ||
+                   differed;
+    }
+    if (m_state.edgeThreshold && command.edgeThreshold() != *m_state.edgeThreshold) {
+        command.setEdgeThreshold(*m_state.edgeThreshold);
+        differed = true;
+    }
+    return differed;
+}
+
+void AutoSensitivityProcedure::onStateSettled() {
+    if (m_settled) {
+        return;
+    }
+    m_settled = true;
+    if (auto then = std::exchange(m_onSettled, nullptr)) {
+        then();
+    }
+    deleteIfDone();
+}
+
+void AutoSensitivityProcedure::deleteWhenRestored() {
+    m_deleteWhenRestored = true;
+    deleteIfDone();
+}
+
+void AutoSensitivityProcedure::deleteIfDone() {
+    if (m_deleteWhenRestored && m_started && !m_running && m_settled) {
+        deleteLater();
+    }
 }
 
 void AutoSensitivityProcedure::schedule(int delayMs, Stage stage) {
@@ -112,21 +190,17 @@ void AutoSensitivityProcedure::stageSetupPrescaler() {
         m_prescalerToRestore = block->edgePs();
     }
     m_watchdog.start(m_delays.watchdogMs);
-    m_monitorEdgeConnection =
-        connect(m_operations, &SetOperations::signal_finishedSetMonEdgeABFlags, this,
-                &AutoSensitivityProcedure::stageStartAcquiringTouchSamples);
-    m_operations->setDesiredPrescaler(m_acquisitionPrescaler);
-    m_operations->setPrescalerValue();
-    m_edgesRequested = true;
-    m_operations->setDesiredMonitorEdgeAB(true);
-    m_operations->setMonitorEdgeAB();
+    m_state.prescaler = m_acquisitionPrescaler;
+    m_state.edges = true;
+    requestState([this] {
+        if (m_running) {
+            keepAliverTimersetting(true);
+            stageStartAcquiringTouchSamples();
+        }
+    });
 }
 
 void AutoSensitivityProcedure::stageStartAcquiringTouchSamples() {
-    disconnect(m_monitorEdgeConnection);
-    if (!m_running) {
-        return;
-    }
     emit equalizersCleared();
     m_analysis.clear();
     m_target = TargetIdle;
@@ -138,11 +212,11 @@ void AutoSensitivityProcedure::stageStartAcquiringTouchSamples() {
 void AutoSensitivityProcedure::doConnection() {
     queueParametersRequest();
     auto* parameters = m_source.delegate();
-    auto* edges = m_source.dispatcher()
-                      ? qobject_cast<ResponseDelegateProcessedEdge*>(
-                            m_source.dispatcher()->responseDelegate(
-                                ResponseDelegateProcessedEdge::registryName()))
-                      : nullptr;
+    auto* edges =
+        m_source.dispatcher()
+            ? qobject_cast<ResponseDelegateProcessedEdge*>(m_source.dispatcher()->responseDelegate(
+                  ResponseDelegateProcessedEdge::registryName()))
+            : nullptr;
     if (!parameters || !edges) {
         TLOG_CRITICAL(QStringLiteral("No edge stream to measure, sensitivity run abandoned."));
         stageTimeout();
@@ -242,12 +316,11 @@ void AutoSensitivityProcedure::stageSetCalculatePrescaler() {
         stageTimeout();
         return;
     }
-    m_edgesRequested = false;
-    m_operations->setDesiredMonitorEdgeAB(false);
-    m_operations->setMonitorEdgeAB();
-    m_operations->setDesiredPrescaler(*prescaler);
-    m_operations->setPrescalerValue();
+    keepAliverTimersetting(false);
+    m_state.edges = false;
+    m_state.prescaler = *prescaler;
     m_prescalerToRestore.reset();
+    requestState();
     schedule(m_delays.prescalerMs, &AutoSensitivityProcedure::stagePostCalculatedPrescaler);
 }
 
@@ -276,6 +349,7 @@ void AutoSensitivityProcedure::stageNoiseAnalysis() {
         return;
     }
     m_operations->setThresholds(*threshold);
+    m_state.edgeThreshold = *threshold;
     logStatisticData(QStringLiteral("sensNoise"));
     sendZoneFilter(SensitivityAnalysis::ArrayA);
     sendZoneFilter(SensitivityAnalysis::ArrayB);
@@ -288,10 +362,10 @@ void AutoSensitivityProcedure::sendZoneFilter(SensitivityAnalysis::Array array) 
     const QList<NormalVariable>& wires = m_analysis.statistics(array);
     const QByteArray sigmas = SensitivityAnalysis::computeZonalFilterSigmas(wires);
     const bool arrayA = array == SensitivityAnalysis::ArrayA;
-    CommandSetZoneFilter* command =
-        sigmas.size() == wires.size()
-            ? (arrayA ? CommandFactory::setZoneFilterA(sigmas) : CommandFactory::setZoneFilterB(sigmas))
-            : nullptr;
+    CommandSetZoneFilter* command = sigmas.size() == wires.size()
+                                        ? (arrayA ? CommandFactory::setZoneFilterA(sigmas)
+                                                  : CommandFactory::setZoneFilterB(sigmas))
+                                        : nullptr;
     DeviceEventDispatcher* dispatcher = m_source.dispatcher();
     if (!command || !dispatcher) {
         TLOG_WARNING(QStringLiteral("Zonal filter of array %1 not sent: %2 values for %3 wires.")
@@ -311,6 +385,7 @@ void AutoSensitivityProcedure::stageDone() {
     wrapUp();
     emit lineHealth(m_lineHealth);
     emit finished(ResultCompleted);
+    deleteIfDone();
 }
 
 void AutoSensitivityProcedure::stageTimeout() {
@@ -318,11 +393,8 @@ void AutoSensitivityProcedure::stageTimeout() {
         return;
     }
     wrapUp();
-    if (m_operations && m_prescalerToRestore) {
-        m_operations->setDesiredPrescaler(*m_prescalerToRestore);
-        m_operations->setPrescalerValue();
-    }
     emit finished(ResultFailed);
+    deleteIfDone();
 }
 
 void AutoSensitivityProcedure::wrapUp() {
@@ -330,22 +402,19 @@ void AutoSensitivityProcedure::wrapUp() {
     m_stageTimer.stop();
     m_watchdog.stop();
     m_keepAliveTimer.stop();
-    disconnect(m_monitorEdgeConnection);
     dropConnections();
-    if (!m_operations) {
+    if (!m_state.output) {
         return;
     }
-    disconnect(m_operations, nullptr, this, nullptr);
-    if (m_edgesRequested) {
-        m_edgesRequested = false;
-        m_operations->setDesiredMonitorEdgeAB(false);
-        m_operations->setMonitorEdgeAB();
+    m_state.output = m_outputWasEnabled;
+    if (m_state.edges) {
+        m_state.edges = false;
     }
-    if (m_outputTaken) {
-        m_outputTaken = false;
-        m_operations->setOutputSwitch(m_outputWasEnabled);
-        m_operations->enableOutput();
+    if (m_prescalerToRestore) {
+        m_state.prescaler = *m_prescalerToRestore;
     }
+    m_restoreTimer.start(m_delays.restoreWaitMs);
+    requestState([this] { m_restoreTimer.stop(); });
 }
 
 QString AutoSensitivityProcedure::initDateTimeString() {

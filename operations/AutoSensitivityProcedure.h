@@ -15,6 +15,8 @@
 #include "operations/CurrentParametersSource.h"
 #include "operations/SensitivityAnalysis.h"
 
+class CommandSetCurrentParameters;
+class ConvergingPass;
 class SetOperations;
 
 // The automatic sensitivity procedure, without its window: the installer keeps off the
@@ -25,6 +27,16 @@ class SetOperations;
 // Stages follow one another through one single-shot timer; the delays come from Delays
 // (the product's values by default). The touch output is switched off when the procedure
 // starts and given back (as it was) when it ends, whichever way it ends.
+//
+// Output, prescaler and edge streams are changed together by one converging pass of the
+// procedure's own, so a command of one change never carries the controller's old value
+// of another (separate loops on the same block undo each other's writes when their
+// commands cross). The threshold goes through SetOperations::setThresholds() and is held
+// by that pass from then on.
+//
+// The object outlives a run: after finished() it keeps converging until the controller
+// has taken back what the run changed (at most Delays::restoreWaitMs) and then deletes
+// itself when it was told to (deleteWhenRestored()).
 //
 // A watchdog (Delays::watchdogMs, 60 s) runs from the request for the edge streams until
 // the controller has come out of the soft reset that the new prescaler causes. When it
@@ -51,11 +63,13 @@ public:
         int analysisMs = 5000;     // to stageSetCalculatePrescaler
         int prescalerMs = 500;     // to stagePostCalculatedPrescaler
         int softResetPollMs = 400;
-        int settleMs = 10000;   // no soft reset in the last polls to stagePreNoiseAnalysis
-        int preNoiseMs = 500;   // to stageNoiseAnalysis
-        int doneMs = 500;       // to stageDone
+        int settleMs = 10000;  // no soft reset in the last polls to stagePreNoiseAnalysis
+        int preNoiseMs = 500;  // to stageNoiseAnalysis
+        int doneMs = 500;      // to stageDone
         int keepAliveMs = 9000;
         int watchdogMs = 60000;
+        // How long the controller is given to take back what an ended run changed.
+        int restoreWaitMs = 60000;
     };
 
     enum TargetState { TargetIdle = 0, TargetActive = 1, TargetCompleted = 2 };
@@ -80,6 +94,12 @@ public:
     // Switches the touch output off and starts the stages. Once per object.
     void start();
     bool isRunning() const { return m_running; }
+    bool isStarted() const { return m_started; }
+    // Once a started run has ended and the controller has its state back (or restoreWaitMs
+    // has passed), the object deletes itself.
+    void deleteWhenRestored();
+    // The controller has the state the run last asked for.
+    bool isControllerSettled() const { return m_settled; }
     int acquisitionPrescaler() const { return m_acquisitionPrescaler; }
     const SensitivityAnalysis& analysis() const { return m_analysis; }
     QStringList lineHealthReport() const { return m_lineHealth; }
@@ -132,6 +152,21 @@ public slots:
 private:
     using Stage = void (AutoSensitivityProcedure::*)();
 
+    // What the run asks of the controller; fields left empty are not touched.
+    struct ControllerState {
+        std::optional<bool> output;
+        std::optional<int> prescaler;
+        std::optional<bool> edges;
+        std::optional<int> edgeThreshold;
+    };
+
+    // Makes `state` the target of the pass; `then` runs once the controller shows it.
+    void requestState(std::function<void()> then = {});
+    void convergeState();
+    bool editState(CommandSetCurrentParameters& command) const;
+    void onStateSettled();
+    void deleteIfDone();
+
     void schedule(int delayMs, Stage stage);
     void runScheduled();
     void accountData(SensitivityAnalysis::Array array, const QByteArray& frame);
@@ -146,11 +181,16 @@ private:
     Delays m_delays;
     std::function<QDateTime()> m_clock;
     SensitivityAnalysis m_analysis;
+    ConvergingPass* m_pass;
+    ControllerState m_state;
+    std::function<void()> m_onSettled;
+    bool m_settled = true;
+    bool m_deleteWhenRestored = false;
+    QTimer m_restoreTimer;
     QTimer m_stageTimer;
     QTimer m_keepAliveTimer;
     QTimer m_watchdog;
     Stage m_next = nullptr;
-    QMetaObject::Connection m_monitorEdgeConnection;
     QList<QMetaObject::Connection> m_acquisition;
     QStringList m_lineHealth;
     QString m_timeStamp;
@@ -160,10 +200,7 @@ private:
     bool m_started = false;
     bool m_running = false;
     // The output as it was before the run, given back when the run ends.
-    bool m_outputTaken = false;
     bool m_outputWasEnabled = true;
-    // Edge streams asked for and not yet switched off by the run.
-    bool m_edgesRequested = false;
     // The prescaler before the run, while the acquisition prescaler replaces it.
     std::optional<int> m_prescalerToRestore;
 

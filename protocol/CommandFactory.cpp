@@ -26,8 +26,8 @@ bool refuseUnlessControllerBlock(const QByteArray& block, int responseCode, cons
 // wires; the controller takes the count byte as it comes.
 CommandSetZoneFilter* zoneFilter(int opcode, const QByteArray& values) {
     if (values.isEmpty()) {
-        TLOG_WARNING(QStringLiteral("No zonal filter command %1 built without coefficients.")
-                         .arg(opcode));
+        TLOG_WARNING(
+            QStringLiteral("No zonal filter command %1 built without coefficients.").arg(opcode));
         return nullptr;
     }
     return new CommandSetZoneFilter(opcode, values);

@@ -30,7 +30,9 @@ QLabel* promptLabel(const QString& text, QWidget* parent) {
 
 FormSensCal::FormSensCal(DeviceEventDispatcher* dispatcher, SetOperations* operations,
                          QWidget* parent)
-    : QDialog(parent), m_procedure(dispatcher, operations) {
+    : QDialog(parent), m_procedure(new AutoSensitivityProcedure(dispatcher, operations)) {
+    // The run outlives the window until the controller has taken its settings back.
+    m_procedure->deleteWhenRestored();
     setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -89,11 +91,29 @@ QWidget* FormSensCal::makePressPage() {
     return page;
 }
 
+FormSensCal::~FormSensCal() {
+    if (!m_procedure) {
+        return;
+    }
+    disconnect(m_procedure, nullptr, this, nullptr);
+    if (m_procedure->isStarted()) {
+        m_procedure->stageTimeout();
+    } else {
+        delete m_procedure;
+    }
+}
+
+void FormSensCal::setDelays(const AutoSensitivityProcedure::Delays& delays) {
+    if (m_procedure) {
+        m_procedure->setDelays(delays);
+    }
+}
+
 void FormSensCal::connectProcedure() {
     using P = AutoSensitivityProcedure;
-    connect(&m_procedure, &P::pageChanged, m_pages, &QStackedWidget::setCurrentIndex);
-    connect(&m_procedure, &P::targetValueChanged, m_target, &OvTargetProgress::setValue);
-    connect(&m_procedure, &P::targetStateChanged, this, [this](int state) {
+    connect(m_procedure, &P::pageChanged, m_pages, &QStackedWidget::setCurrentIndex);
+    connect(m_procedure, &P::targetValueChanged, m_target, &OvTargetProgress::setValue);
+    connect(m_procedure, &P::targetStateChanged, this, [this](int state) {
         m_target->setProgressState(OvTargetProgress::ProgressState(state));
         if (state == P::TargetCompleted) {
             m_analysisLabel->setVisible(true);
@@ -101,17 +121,17 @@ void FormSensCal::connectProcedure() {
         }
     });
     for (OvEqualizerLines* equalizer : {m_equalizerA, m_equalizerB}) {
-        connect(&m_procedure, &P::equalizersCleared, equalizer, &OvEqualizerLines::clearStats);
-        connect(&m_procedure, &P::equalizersCleared, equalizer, &OvEqualizerLines::emptyEdgeData);
-        connect(&m_procedure, &P::pressLevelChanged, equalizer, &OvEqualizerLines::setPress);
-        connect(&m_procedure, &P::wireOutCleared, equalizer, &OvEqualizerLines::emptyWireOutData);
+        connect(m_procedure, &P::equalizersCleared, equalizer, &OvEqualizerLines::clearStats);
+        connect(m_procedure, &P::equalizersCleared, equalizer, &OvEqualizerLines::emptyEdgeData);
+        connect(m_procedure, &P::pressLevelChanged, equalizer, &OvEqualizerLines::setPress);
+        connect(m_procedure, &P::wireOutCleared, equalizer, &OvEqualizerLines::emptyWireOutData);
     }
-    connect(&m_procedure, &P::edgeFrameA, m_equalizerA, &OvEqualizerLines::push);
-    connect(&m_procedure, &P::edgeFrameB, m_equalizerB, &OvEqualizerLines::push);
-    connect(&m_procedure, &P::noiseFigure, this, &FormSensCal::noiseFigure);
-    connect(&m_procedure, &P::signalToNoiseRatio, this, &FormSensCal::signalToNoiseRatio);
-    connect(&m_procedure, &P::lineHealth, this, &FormSensCal::lineHealth);
-    connect(&m_procedure, &P::finished, this, &QDialog::done);
+    connect(m_procedure, &P::edgeFrameA, m_equalizerA, &OvEqualizerLines::push);
+    connect(m_procedure, &P::edgeFrameB, m_equalizerB, &OvEqualizerLines::push);
+    connect(m_procedure, &P::noiseFigure, this, &FormSensCal::noiseFigure);
+    connect(m_procedure, &P::signalToNoiseRatio, this, &FormSensCal::signalToNoiseRatio);
+    connect(m_procedure, &P::lineHealth, this, &FormSensCal::lineHealth);
+    connect(m_procedure, &P::finished, this, &QDialog::done);
 }
 
 int FormSensCal::currentPage() const {
@@ -120,13 +140,15 @@ int FormSensCal::currentPage() const {
 
 void FormSensCal::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    m_procedure.start();
+    if (m_procedure) {
+        m_procedure->start();
+    }
 }
 
 // Escape or a close request: the run ends as failed and gives the controller back.
 void FormSensCal::reject() {
-    if (m_procedure.isRunning()) {
-        m_procedure.stageTimeout();
+    if (m_procedure && m_procedure->isRunning()) {
+        m_procedure->stageTimeout();
         return;
     }
     QDialog::reject();

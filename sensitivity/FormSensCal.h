@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 
 #include "operations/AutoSensitivityProcedure.h"
@@ -29,10 +30,13 @@ public:
 
     FormSensCal(DeviceEventDispatcher* dispatcher, SetOperations* operations,
                 QWidget* parent = nullptr);
+    // A run still going ends as failed.
+    ~FormSensCal() override;
 
-    AutoSensitivityProcedure& procedure() { return m_procedure; }
-    // For tests: the stage delays the next run uses.
-    void setDelays(const AutoSensitivityProcedure::Delays& delays) { m_procedure.setDelays(delays); }
+    // The run, until it has ended and the controller has its settings back.
+    AutoSensitivityProcedure* procedure() const { return m_procedure; }
+    // For tests: the stage delays of the run.
+    void setDelays(const AutoSensitivityProcedure::Delays& delays);
     int currentPage() const;
     const OvTargetProgress* target() const { return m_target; }
 
@@ -54,7 +58,7 @@ private:
     QWidget* makePressPage();
     void connectProcedure();
 
-    AutoSensitivityProcedure m_procedure;
+    QPointer<AutoSensitivityProcedure> m_procedure;
     QStackedWidget* m_pages = nullptr;
     OvTargetProgress* m_target = nullptr;
     OvEqualizerLines* m_equalizerA = nullptr;

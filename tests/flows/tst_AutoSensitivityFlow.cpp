@@ -70,6 +70,7 @@ class tst_AutoSensitivityFlow : public QObject {
     struct Run {
         SimRig rig;
         QPointer<FormSensCal> form;
+        QPointer<AutoSensitivityProcedure> procedure;
         std::unique_ptr<QSignalSpy> finished;
         // Taken when the target first fills: the board's prescaler and output.
         int acquisitionPrescaler = -1;
@@ -82,16 +83,16 @@ class tst_AutoSensitivityFlow : public QObject {
             }
             form = new FormSensCal(&rig.dispatcher, &rig.ops);
             form->setDelays(delays);
-            form->procedure().setClock(
+            form->procedure()->setClock(
                 [] { return QDateTime(QDate(2026, 12, 7), QTime(12, 0, 0)); });
-            QObject::connect(&form->procedure(), &AutoSensitivityProcedure::targetStateChanged,
-                             [this](int state) {
-                                 if (state == AutoSensitivityProcedure::TargetActive) {
-                                     acquisitionPrescaler = rig.boardByte(kEdgePs);
-                                     outputDuringAcquisition =
-                                         rig.boardFlag(kOutputFlags, kOutputEnabled);
-                                 }
-                             });
+            procedure = form->procedure();
+            QObject::connect(
+                procedure, &AutoSensitivityProcedure::targetStateChanged, [this](int state) {
+                    if (state == AutoSensitivityProcedure::TargetActive) {
+                        acquisitionPrescaler = rig.boardByte(kEdgePs);
+                        outputDuringAcquisition = rig.boardFlag(kOutputFlags, kOutputEnabled);
+                    }
+                });
             finished = std::make_unique<QSignalSpy>(form.data(), &QDialog::finished);
             if (prepare) {
                 prepare(rig, *form);
@@ -157,11 +158,12 @@ private slots:
         QCOMPARE(run.rig.writesOf(kSetZoneB).value(0).mid(SimRig::kOpcode, zoneBytes),
                  zoneReport(kSetZoneB, 39, 64));
         const QStringList expectedFiles =
-            produceReport ? QStringList{"sensNoise_20261207-120000.log",
-                                        "sensTouch_20261207-120000.log"}
-                          : QStringList{};
+            produceReport
+                ? QStringList{"sensNoise_20261207-120000.log", "sensTouch_20261207-120000.log"}
+                : QStringList{};
         QCOMPARE(reportFiles(), expectedFiles);
         QTRY_VERIFY(run.form.isNull());
+        QTRY_VERIFY(run.procedure.isNull());
     }
 
     // Every way a run can hang ends with result 0, the output and the prescaler given
@@ -181,8 +183,8 @@ private slots:
             << "softReset=1500" << Prepare() << 400 << true;
         QTest::addRow("closed by the installer during the run")
             << "pressAt=-1" << Prepare([](SimRig&, FormSensCal& form) {
-                   QObject::connect(&form.procedure(), &AutoSensitivityProcedure::pageChanged,
-                                    &form, [&form](int page) {
+                   QObject::connect(form.procedure(), &AutoSensitivityProcedure::pageChanged, &form,
+                                    [&form](int page) {
                                         if (page == AutoSensitivityProcedure::PagePressTarget) {
                                             QTimer::singleShot(0, &form, &FormSensCal::reject);
                                         }
@@ -213,6 +215,7 @@ private slots:
         QVERIFY(run.rig.settle());
         QVERIFY(run.rig.writesOf(kSetZoneA).isEmpty() && run.rig.writesOf(kSetZoneB).isEmpty());
         QCOMPARE(run.rig.writesOf(kSetParameters).size() > setsBefore, touchesTheBoard);
+        QTRY_VERIFY(run.procedure.isNull());
     }
 
     void wizardPageShowsTheOutcome_data() {
@@ -223,9 +226,8 @@ private slots:
         const QString adjusted = QStringLiteral(
             "The sensitivity has been adjusted. Press Next to proceed to calibration.");
         QTest::addRow("completed") << false << false << "Autosensitivity Complete" << adjusted;
-        QTest::addRow("completed with the figures")
-            << true << false << "Autosensitivity Complete"
-            << adjusted + "\n Noise Figure: %1, SNR: %2";
+        QTest::addRow("completed with the figures") << true << false << "Autosensitivity Complete"
+                                                    << adjusted + "\n Noise Figure: %1, SNR: %2";
         QTest::addRow("failed") << false << true << "Autosensitivity Failed"
                                 << "The sensitivity has not been adjusted.Press Next to "
                                    "continue or Cancel to Close";
