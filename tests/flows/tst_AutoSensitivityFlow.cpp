@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 
+#include "protocol/ResponseDelegateProcessedEdge.h"
 #include "operations/AutoSensitivityProcedure.h"
 #include "sensitivity/AutoSensWizardProxy.h"
 #include "sensitivity/FormSensCal.h"
@@ -179,6 +180,18 @@ private slots:
                })
             << 60000 << false;
         QTest::addRow("no edge frames") << "edgeInterval=0" << Prepare() << 600 << true;
+        QTest::addRow("frames of array A only")
+            << "" << Prepare([](SimRig& rig, FormSensCal& form) {
+                   auto* edges = rig.delegate<ResponseDelegateProcessedEdge>("ProcessedEdge");
+                   AutoSensitivityProcedure* procedure = form.procedure();
+                   QObject::connect(procedure, &AutoSensitivityProcedure::targetStateChanged,
+                                    procedure, [edges, procedure] {
+                                        QObject::disconnect(edges,
+                                                            &ResponseDelegateProcessedEdge::edgeB,
+                                                            procedure, nullptr);
+                                    });
+               })
+            << 800 << true;
         QTest::addRow("soft reset outlasting the watchdog")
             << "softReset=1500" << Prepare() << 400 << true;
         QTest::addRow("closed by the installer during the run")
