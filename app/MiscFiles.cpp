@@ -16,6 +16,8 @@
 #include "device/DeviceIoDataProvider.h"
 #include "protocol/FirmwareInformation.h"
 #include "protocol/SettingsKeys.h"
+#include "operations/SetOperations.h"
+#include "engineering/DialogEngParamsTab.h"
 #include "app/UserPrompt.h"
 
 namespace {
@@ -26,10 +28,11 @@ bool openWithDesktopViewer(const QString& path) {
 }
 }  // namespace
 
-MiscFiles::MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher)
+MiscFiles::MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher, SetOperations* operations)
     : QObject(window),
       m_window(window),
       m_dispatcher(dispatcher != nullptr ? dispatcher : DeviceEventDispatcher::instance()),
+      m_operations(operations),
       m_documentOpener(openWithDesktopViewer) {
     TTRACE_OBJECT();
 }
@@ -142,7 +145,18 @@ void MiscFiles::showFirmwareUpdateWizard(QString fileName) {
 
 void MiscFiles::showEngineeringParameters() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the engineering parameters dialog"));
+    if (m_engineering) {
+        m_engineering->raise();
+        m_engineering->activateWindow();
+        return;
+    }
+    auto* dialog = new DialogEngParamsTab(
+        m_dispatcher, m_operations != nullptr ? m_operations : SetOperations::instance());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal without a local event loop: the caller returns at once.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    m_engineering = dialog;
 }
 
 bool MiscFiles::showCompatibilityMessage(bool flag, QString fileName) {

@@ -6,12 +6,14 @@
 
 #include <functional>
 
+#include "engineering/DialogEngParamsTab.h"
 #include "firmware/FormFirmwareUpdate.h"
 
 class ConnectionWatcher;
 class DeviceEventDispatcher;
 class QLabel;
 class QWidget;
+class SetOperations;
 
 // Opens the main window's secondary windows and holds the small helpers they share.
 // Owned by the main window.
@@ -29,8 +31,10 @@ public:
     static constexpr const char* kReplayDefault = "*.log";
     static constexpr const char* kSupportEmail = "support@orvello.example";
 
-    // dispatcher: the link a replay is switched into (the process-wide one by default).
-    explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr);
+    // dispatcher: the link a replay is switched into; operations: what the engineering
+    // dialog converges the controller with (the process-wide ones by default).
+    explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr,
+                       SetOperations* operations = nullptr);
 
     // Shows flag's text and style sheet on the label.
     static void updateBooleanTextAndStyle(QLabel* label, bool flag, const QString& textOn,
@@ -41,6 +45,8 @@ public:
     // is missing or no viewer started). For tests.
     void setDocumentOpener(DocumentOpener opener);
 
+    // The open engineering parameters dialog; nullptr when none.
+    DialogEngParamsTab* engineeringDialog() const { return m_engineering; }
     // The open firmware upload dialog; nullptr when none.
     FormFirmwareUpdate* firmwareUpdateDialog() const { return m_firmwareUpdate; }
 
@@ -57,6 +63,8 @@ public slots:
     // with the connection watcher paused until it closes. With a file name the dialog
     // uploads that file without questions. While one is open, it is raised instead.
     void showFirmwareUpdateWizard(QString fileName);
+    // Opens the engineering parameters dialog (application-modal, without blocking the
+    // caller; it deletes itself when closed). While one is open, it is raised instead.
     void showEngineeringParameters();
     // The firmware-upgrade offer for the delivered file fileName (flag: a newer file is
     // there). Asks unless flag is false or the user chose to be asked no more
@@ -77,8 +85,11 @@ private:
 
     QWidget* m_window;
     QPointer<DeviceEventDispatcher> m_dispatcher;
+    // nullptr: the process-wide operations, made when first needed.
+    SetOperations* m_operations;
     QPointer<ConnectionWatcher> m_watcher;
     bool m_graphInitializedOnce = false;
     DocumentOpener m_documentOpener;
+    QPointer<DialogEngParamsTab> m_engineering;
     QPointer<FormFirmwareUpdate> m_firmwareUpdate;
 };
