@@ -1,6 +1,11 @@
 #include <QtTest>
 
+#include <memory>
+
+#include "logging/LogMacros.h"
+#include "protocol/CommandFactory.h"
 #include "protocol/CommandSetZoneFilter.h"
+#include "protocol/PomelarCommandFactory.h"
 #include "protocol/ResponseDelegateZoneFilterAB.h"
 
 namespace {
@@ -108,6 +113,18 @@ private slots:
         CommandSetZoneFilter command(opcode, values);
         QCOMPARE(command.execute(), bytes);
         QCOMPARE(command.parent(), nullptr);
+    }
+
+    // An empty coefficient string would tell the controller the array has no wires.
+    void buildersRefuseEmptyCoefficients() {
+        const PomelarCommandFactory kind;
+        QCOMPARE(CommandFactory::setZoneFilterA({}), nullptr);
+        QCOMPARE(CommandFactory::setZoneFilterB({}), nullptr);
+        QCOMPARE(kind.setZoneFilterA({}), nullptr);
+        QCOMPARE(kind.setZoneFilterB({}), nullptr);
+        std::unique_ptr<DeviceCommand> one(kind.setZoneFilterB(hex("20")));
+        QVERIFY(one != nullptr);
+        QCOMPARE(one->execute(), hex("200120"));
     }
 };
 

@@ -230,6 +230,29 @@ private slots:
                  Host::wire("01 00 04 0000 27 0000" + QByteArray(39, char(16)).toHex()).toHex(' '));
     }
 
+    // The automatic sensitivity's finger: exact frames from pressAt on, only while the
+    // edges stream; the middle wire at the press level, every wire swinging by the noise.
+    void pressedTargetGivesExactFrames() {
+        QVERIFY(start(kStreams + "noise=5,split=2440,pressAt=0,pressLevel=40,pressNoise=2"));
+        m_controller->touchDown(100, 100);
+        writeByte(kMonitor1, 0xA0);
+        m_host->clear();
+        QTRY_VERIFY(m_host->count(kCodeEdgeA) >= 2 && m_host->count(kCodeEdgeB) >= 2);
+        auto expected = [](int edges, int swing) {
+            QByteArray frame(edges, char(16 + swing));
+            frame[edges / 2] = char(40 + swing);
+            return frame.toHex(' ');
+        };
+        for (const auto& [code, edges] : {std::pair{kCodeEdgeA, 23}, std::pair{kCodeEdgeB, 39}}) {
+            const QList<QByteArray> reports = m_host->withCode(code);
+            const QByteArray first = reports.at(0).mid(8, edges);
+            const QByteArray second = reports.at(1).mid(8, edges);
+            const bool firstHigh = quint8(first.at(0)) == 18;
+            QCOMPARE(first.toHex(' '), expected(edges, firstHigh ? 2 : -2));
+            QCOMPARE(second.toHex(' '), expected(edges, firstHigh ? -2 : 2));
+        }
+    }
+
     void scanAreaTilesCoverTheGrid() {
         QVERIFY(start(kStreams + "split=4024"));
         writeByte(kMonitor2, 0x80);
