@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
+#include <QScreen>
 #include <QShortcut>
 #include <QUrl>
 
@@ -17,6 +18,7 @@
 #include "protocol/SimpleCommand.h"
 #include "operations/SetOperations.h"
 #include "output/FormOutput.h"
+#include "sensitivity/MonitorWidget.h"
 #include "troubleshoot/FormTroubleshoot.h"
 #include "troubleshoot/formdisplayCurrentData.h"
 #include "app/AppVersion.h"
@@ -85,7 +87,7 @@ MainBreadcrumbedWindow::MainBreadcrumbedWindow(DeviceEventDispatcher* dispatcher
             &MainBreadcrumbedWindow::showSoftwareVersion);
     buildPages();
     wirePages();
-    TLOG_WARNING(QStringLiteral("not available: the touch monitor window"));
+    m_monitor = std::make_unique<MonitorWidget>();
 
     setEnabled(false);
     m_boardStart->requestFirstParameters();
@@ -332,6 +334,8 @@ void MainBreadcrumbedWindow::onPdtReconnect() {
 void MainBreadcrumbedWindow::closeEvent(QCloseEvent* event) {
     TTRACE();
     m_dispatcher->StopCommunication();
+    // The touch test window has no parent; left open it would keep the tool running.
+    m_monitor->close();
     QMainWindow::closeEvent(event);
 }
 
@@ -369,5 +373,12 @@ void MainBreadcrumbedWindow::scheduleFirstWizardRun() {
 
 void MainBreadcrumbedWindow::showMonitorWindow() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the touch monitor window"));
+    lower();
+    // Without a window manager full screen is not granted; the screen's size still is.
+    if (const QScreen* screen = this->screen()) {
+        m_monitor->setGeometry(screen->geometry());
+    }
+    m_monitor->showFullScreen();
+    m_monitor->raise();
+    m_monitor->activateWindow();
 }

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 class BoardStartSequence;
 class BreadcrumbNavigation;
 class CompareFirmwareVersions;
@@ -12,6 +14,7 @@ class FormDriver;
 class FormOutput;
 class FormTroubleshoot;
 class MiscFiles;
+class MonitorWidget;
 class ProductTestWiring;
 class SetOperations;
 
@@ -51,6 +54,8 @@ public:
     MiscFiles* miscFiles() const { return m_miscFiles; }
     ConnectionWatcher* connectionWatcher() const { return m_watcher; }
     BoardStartSequence* boardStartSequence() const { return m_boardStart; }
+    // The touch test window: a window of its own, kept while the main window lives.
+    MonitorWidget* monitorWindow() const { return m_monitor.get(); }
     // The firmware check of the board start; nullptr until the board has started.
     CompareFirmwareVersions* firmwareVersionCheck() const;
 
@@ -111,5 +116,6 @@ private:
     BreadcrumbNavigation* m_navigation = nullptr;
     BoardStartSequence* m_boardStart = nullptr;
     ProductTestWiring* m_productTest = nullptr;
+    std::unique_ptr<MonitorWidget> m_monitor;
     bool m_indicatorOn = false;
 };

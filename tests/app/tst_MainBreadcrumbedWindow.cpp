@@ -14,6 +14,7 @@
 #include "device/ConnectionWatcher.h"
 #include "protocol/FirmwareInformation.h"
 #include "output/FormOutput.h"
+#include "sensitivity/MonitorWidget.h"
 #include "troubleshoot/formdisplayCurrentData.h"
 #include "app/BoardStartSequence.h"
 #include "app/FormSoftReset.h"
@@ -319,6 +320,33 @@ private slots:
                  onTheNotice ? QStringLiteral("background-color: rgb(0, 0, 0);") : QString());
         QTest::keyClick(display.data(), Qt::Key_Escape);
         QTRY_VERIFY(display.isNull());
+    }
+
+    // The troubleshooting page's "Touch Test" and Ctrl+Alt+M show the touch test window full
+    // screen; it closes with the main window.
+    void touchTestOpensTheMonitorFullScreen_data() {
+        QTest::addColumn<bool>("byKeys");
+        QTest::addRow("Touch Test button") << false;
+        QTest::addRow("Ctrl+Alt+M") << true;
+    }
+    void touchTestOpensTheMonitorFullScreen() {
+        QFETCH(bool, byKeys);
+        QVERIFY(start());
+        QVERIFY(shown<MonitorWidget>().isEmpty());
+        if (byKeys) {
+            m_window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            QTest::keyClick(m_window.get(), Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
+        } else {
+            click("buttonTroubleshooting");
+            click("buttonTouchTest");
+        }
+        QTRY_COMPARE(shown<MonitorWidget>().size(), 1);
+        MonitorWidget* monitor = shown<MonitorWidget>().first();
+        QCOMPARE(monitor, m_window->monitorWindow());
+        QVERIFY(monitor->isFullScreen());
+        m_window->close();
+        QVERIFY(!monitor->isVisible());
     }
 
     // Whatever the controller leaves unanswered, the window comes up in bounded time; what
