@@ -79,7 +79,7 @@ MainBreadcrumbedWindow::MainBreadcrumbedWindow(DeviceEventDispatcher* dispatcher
     setIndicator(false);
 
     m_watcher = new ConnectionWatcher(m_dispatcher, m_operations, this);
-    m_miscFiles = new MiscFiles(this, m_dispatcher);
+    m_miscFiles = new MiscFiles(this, m_dispatcher, m_operations);
     m_navigation = new BreadcrumbNavigation(this, m_ui->stackedWidget, m_ui->labelBreadcrumb);
     m_boardStart = new BoardStartSequence(this, m_dispatcher, m_operations, m_watcher, m_miscFiles);
     m_productTest = new ProductTestWiring(this, m_dispatcher, m_operations, m_miscFiles);

@@ -8,8 +8,10 @@
 
 class ConnectionWatcher;
 class DeviceEventDispatcher;
+class FormSensThreshEditor;
 class QLabel;
 class QWidget;
+class SetOperations;
 
 // Opens the main window's secondary windows and holds the small helpers they share.
 // Owned by the main window.
@@ -27,8 +29,10 @@ public:
     static constexpr const char* kReplayDefault = "*.log";
     static constexpr const char* kSupportEmail = "support@orvello.example";
 
-    // dispatcher: the link a replay is switched into (the process-wide one by default).
-    explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr);
+    // dispatcher: the link a replay is switched into, operations: what the graph window
+    // changes the controller with (the process-wide ones by default).
+    explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr,
+                       SetOperations* operations = nullptr);
 
     // Shows flag's text and style sheet on the label.
     static void updateBooleanTextAndStyle(QLabel* label, bool flag, const QString& textOn,
@@ -41,6 +45,14 @@ public:
 
     // True while the sensitivity editor is open.
     bool isGraphInitializedOnce() const { return m_graphInitializedOnce; }
+    // The open graph window, or nullptr.
+    FormSensThreshEditor* sensThresholdEditor() const { return m_editor; }
+    // The tool was started to replay (-r or -f): the graph leads to the replay window.
+    void setReplayOnly(bool on) { m_replayOnly = on; }
+    bool isReplayOnly() const { return m_replayOnly; }
+    // Replays the log and opens the graph window on it; false (logged) when the log
+    // cannot be replayed.
+    bool openReplay(const QString& fileName);
 
 public slots:
     void showCalibrate(bool flag);
@@ -64,12 +76,16 @@ public slots:
 
 private:
     void openSensThresholdEditor();
+    void closeSensThresholdEditor();
     void pauseWatcher();
     void continueWatcher();
 
     QWidget* m_window;
     QPointer<DeviceEventDispatcher> m_dispatcher;
+    SetOperations* m_operations;
     QPointer<ConnectionWatcher> m_watcher;
+    QPointer<FormSensThreshEditor> m_editor;
     bool m_graphInitializedOnce = false;
+    bool m_replayOnly = false;
     DocumentOpener m_documentOpener;
 };

@@ -145,6 +145,12 @@ int main(int argc, char* argv[]) {
     auto window = std::make_unique<MainBreadcrumbedWindow>();
     window->setWindowFlags(Qt::Window);
     window->show();
+    if (options->isReplayMode()) {
+        window->miscFiles()->setReplayOnly(true);
+        if (!options->replayFileName().isEmpty()) {
+            window->miscFiles()->openReplay(options->replayFileName());
+        }
+    }
 
     std::unique_ptr<WindowScreenshot> screenshot;
     int screenshotExitCode = 0;

@@ -401,6 +401,26 @@ void DeviceEventDispatcher::checkNewDataArrived() {
     }
 }
 
+bool DeviceEventDispatcher::takeDeviceKindFromProvider() {
+    const DeviceInfoData* info = m_provider ? m_provider->info() : nullptr;
+    if (info == nullptr) {
+        TLOG_WARNING(QStringLiteral("The provider names no device; the device kind is kept."));
+        return false;
+    }
+    const DeviceUsbVidPid pair(static_cast<int>(info->vendorId), static_cast<int>(info->productId));
+    const QString name = m_bridge->nameFromVidPid(pair.vid, pair.pid);
+    if (name.isEmpty()) {
+        TLOG_WARNING(QStringLiteral("No device kind owns %1,%2; the device kind is kept.")
+                         .arg(pair.vid)
+                         .arg(pair.pid));
+        return false;
+    }
+    m_lastAdoptedPair = pair;
+    m_bridge->setCurrentDeviceKind(name);
+    TLOG_INFO(QStringLiteral("%1,%2 is found to be linked to %3.").arg(pair.vid).arg(pair.pid).arg(name));
+    return true;
+}
+
 void DeviceEventDispatcher::adoptDeviceKindOf(const DeviceIoDataProvider* provider) {
     const DeviceInfoData* info = provider->info();
     if (m_bridge->currentDevice() != nullptr || info == nullptr) {

@@ -1,6 +1,7 @@
 #include "ConvergingPass.h"
 
 #include "logging/LogMacros.h"
+#include "device/DeviceIoDataProvider.h"
 #include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
@@ -25,8 +26,21 @@ bool ConvergingPass::mayRun() {
         m_passes = 0;
     }
     m_retryTimer.stop();
+    if (isReplaying()) {
+        // A log answers nothing: the procedure would wait for ever.
+        m_due = false;
+        endFlight();
+        TLOG_INFO(QStringLiteral("A replayed log takes no parameter changes; the procedure ends."));
+        return false;
+    }
     m_due = isInFlight();
     return !m_due;
+}
+
+bool ConvergingPass::isReplaying() const {
+    DeviceEventDispatcher* dispatcher = m_source.dispatcher();
+    const DeviceIoDataProvider* provider = dispatcher != nullptr ? dispatcher->ioProvider() : nullptr;
+    return provider != nullptr && !provider->isReadFromDevice();
 }
 
 const ResponseDelegateCurrentParameters* ConvergingPass::answeredBlock(int periodMs) {
