@@ -182,7 +182,26 @@ void MiscFiles::continueWatcher() {
 
 void MiscFiles::showFirmwareUpdateWizard(QString fileName) {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the firmware update dialog (%1)").arg(fileName));
+    if (m_firmwareUpdate) {
+        m_firmwareUpdate->raise();
+        m_firmwareUpdate->activateWindow();
+        return;
+    }
+    // The controller restarts during an upload; the watcher must not take that for a loss.
+    pauseWatcher();
+    auto* dialog = new FormFirmwareUpdate(m_dispatcher.data(), nullptr);
+    dialog->setFileDialog([](QWidget* parent, const QString& caption, const QString& directory,
+                             const QString& filter) {
+        return UserPrompt::current().openFileName(parent, caption, directory, filter);
+    });
+    connect(dialog, &FormFirmwareUpdate::signalFormClosed, this, &MiscFiles::continueWatcher);
+    if (!fileName.isEmpty()) {
+        dialog->onExternalInvoke(fileName);
+    }
+    // Modal without a local event loop: the caller returns at once.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    m_firmwareUpdate = dialog;
 }
 
 void MiscFiles::showEngineeringParameters() {

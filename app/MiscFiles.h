@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "firmware/FormFirmwareUpdate.h"
+
 class ConnectionWatcher;
 class DeviceEventDispatcher;
 class FormSensThreshEditor;
@@ -43,6 +45,9 @@ public:
     // is missing or no viewer started). For tests.
     void setDocumentOpener(DocumentOpener opener);
 
+    // The open firmware upload dialog; nullptr when none.
+    FormFirmwareUpdate* firmwareUpdateDialog() const { return m_firmwareUpdate; }
+
     // True while the sensitivity editor is open.
     bool isGraphInitializedOnce() const { return m_graphInitializedOnce; }
     // The open graph window, or nullptr.
@@ -60,6 +65,9 @@ public slots:
     void showReplayWindow();
     // Switches the device link to replaying the given log.
     bool replayerMode(QString fileName);
+    // Opens the firmware upload dialog (application-modal, without blocking the caller),
+    // with the connection watcher paused until it closes. With a file name the dialog
+    // uploads that file without questions. While one is open, it is raised instead.
     void showFirmwareUpdateWizard(QString fileName);
     void showEngineeringParameters();
     // The firmware-upgrade offer for the delivered file fileName (flag: a newer file is
@@ -88,4 +96,5 @@ private:
     bool m_graphInitializedOnce = false;
     bool m_replayOnly = false;
     DocumentOpener m_documentOpener;
+    QPointer<FormFirmwareUpdate> m_firmwareUpdate;
 };

@@ -13,7 +13,8 @@
 
 namespace {
 constexpr int kReportIdBytes = 1;
-}
+constexpr qint64 kNanosecondsPerMillisecond = 1000000;
+}  // namespace
 
 DeviceEventDispatcher* DeviceEventDispatcher::instance() {
     static DeviceEventDispatcher* dispatcher = new DeviceEventDispatcher();
@@ -51,6 +52,8 @@ void DeviceEventDispatcher::discardCommand(DeviceCommand* command) {
 }
 
 void DeviceEventDispatcher::connectTimers() {
+    m_sendNowTimer.setSingleShot(true);
+    connect(&m_sendNowTimer, &QTimer::timeout, this, &DeviceEventDispatcher::sendNow);
     connect(&m_commandTimer, &QTimer::timeout, this, &DeviceEventDispatcher::processSingleCommand);
     connect(&m_receiverTimer, &QTimer::timeout, this, &DeviceEventDispatcher::checkNewDataArrived);
 }
@@ -139,10 +142,40 @@ void DeviceEventDispatcher::queueCommand(DeviceCommand* command) {
         discardCommand(command);
         return;
     }
+    const bool wasEmpty = m_queue.isEmpty();
     m_queue.append(command);
     if (m_state == Idle) {
         m_setNewState(Sending);
     }
+    if (wasEmpty) {
+        sendAtOnceIfRested();
+    }
+}
+
+// A request that follows an answer would otherwise wait for the next tick: a whole
+// interval when the queue had gone idle (the timer restarts), or however late the tick
+// comes. It need not when nothing waits before it and the last command left at least one
+// interval ago. It leaves from the event loop, right after the caller has finished
+// queueing, never from inside queueCommand().
+void DeviceEventDispatcher::sendAtOnceIfRested() {
+    if (isRested()) {
+        m_sendNowTimer.start(0);
+    }
+}
+
+bool DeviceEventDispatcher::isRested() const {
+    const qint64 intervalNs = qint64(m_commandTimer.interval()) * kNanosecondsPerMillisecond;
+    return m_lastSend.isValid() && !m_communicationStopped &&
+           m_lastSend.nsecsElapsed() >= intervalNs;
+}
+
+void DeviceEventDispatcher::sendNow() {
+    // A tick may have sent meanwhile.
+    if (m_queue.isEmpty() || !isRested()) {
+        return;
+    }
+    processSingleCommand();
+    m_commandTimer.start();  // the next one leaves a whole interval after this one
 }
 
 void DeviceEventDispatcher::sendToDevice(QByteArray data) {
@@ -341,6 +374,7 @@ bool DeviceEventDispatcher::StopCommunication() {
                &DeviceEventDispatcher::checkNewDataArrived);
     m_commandTimer.stop();
     m_receiverTimer.stop();
+    m_sendNowTimer.stop();
     m_communicationStopped = true;
     if (m_waitLoop != nullptr) {
         m_waitLoop->quit();
@@ -365,6 +399,7 @@ void DeviceEventDispatcher::processSingleCommand() {
         return;
     }
     DeviceCommand* command = m_queue.takeFirst().data();
+    m_lastSend.start();
     sendToDevice(command->execute());
     emit commandSent(command);
     if (command->parent() == nullptr) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -129,8 +130,10 @@ signals:
 
 public slots:
     // Appends the command (taking ownership when it has no parent) and starts sending.
-    // Null is ignored with a warning; a state-mutating command while the controller is
-    // lost is refused with a warning (and deleted when it has no parent).
+    // Into an empty queue, it leaves at once when the last command left at least one
+    // command interval ago, else on the next tick: two never leave closer than the
+    // interval. Null is ignored with a warning; a state-mutating command while the
+    // controller is lost is refused with a warning (and deleted when it has no parent).
     void queueCommand(DeviceCommand* command);
     // Puts the packet index in front of data and hands it to the current provider.
     void sendToDevice(QByteArray data);
@@ -168,6 +171,9 @@ public slots:
     void checkNewDataArrived();
 
 private:
+    void sendAtOnceIfRested();
+    bool isRested() const;
+    void sendNow();
     void routePacket(const QByteArray& packet, int fullSize);
     void adoptDeviceKindOf(const DeviceIoDataProvider* provider);
     void connectTimers();
@@ -184,6 +190,8 @@ private:
     QList<QPointer<DeviceCommand>> m_queue;
     QTimer m_commandTimer;
     QTimer m_receiverTimer;
+    QTimer m_sendNowTimer;
+    QElapsedTimer m_lastSend;
     int m_defaultQueueIntervalMs = kDefaultQueueTimeIntervalMs;
     int m_defaultResponseIntervalMs = kDefaultResponseTimeIntervalMs;
     int m_connectionRetryIntervalMs = kDefaultConnectionRetryIntervalMs;

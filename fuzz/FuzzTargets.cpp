@@ -18,6 +18,7 @@
 #include "device/HidApiIoDataProvider.h"
 #include "device/LogReplayer.h"
 #include "protocol/PomelarKind.h"
+#include "firmware/FirmwareUpdateFile.h"
 
 namespace {
 constexpr int kLengthBytes = 2;
@@ -127,12 +128,12 @@ bool sameWords(const DeviceInfoData& a, const DeviceInfoData& b) {
 const std::vector<FuzzTargets::Target>& FuzzTargets::all() {
     // A new reader of outside data gets its line here, its name in the target list of
     // fuzz/CMakeLists.txt (which fuzz/run.sh reads) and a folder of sample inputs in
-    // fuzz/corpus/<name>. The firmware update-file reader joins
-    // as {"updateFile", &FuzzTargets::updateFile} once it exists.
+    // fuzz/corpus/<name>.
     static const std::vector<Target> targets{
         {"receivePath", &FuzzTargets::receivePath},
         {"replayLog", &FuzzTargets::replayLog},
         {"deviceInfoText", &FuzzTargets::deviceInfoText},
+        {"updateFile", &FuzzTargets::updateFile},
     };
     return targets;
 }
@@ -220,6 +221,26 @@ int FuzzTargets::deviceInfoText(const uint8_t* data, size_t size) {
     const std::optional<DeviceInfoData> again = DeviceInfoData::fromText(info->toText());
     if (!again.has_value() || !sameWords(*info, *again)) {
         std::abort();
+    }
+    return 0;
+}
+
+int FuzzTargets::updateFile(const uint8_t* data, size_t size) {
+    prepare();
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), int(size));
+    FirmwareUpdateFile file;
+    const bool accepted = file.parse(bytes);
+    // Accepted: at least one item of 16 bytes and no reason to refuse; refused: a
+    // reason and nothing kept of the file.
+    if (accepted != file.isValid() || accepted != file.problemText().isEmpty() ||
+        accepted != (file.itemCount() > 0)) {
+        std::abort();
+    }
+    for (int i = 0; i < file.itemCount(); ++i) {
+        if (file.itemData(i).size() != FirmwareUpdateFile::kItemDataLength) {
+            std::abort();
+        }
     }
     return 0;
 }

@@ -32,6 +32,8 @@ public:
     static int replayLog(const uint8_t* data, size_t size);
     // The device-information text form ("DID" line).
     static int deviceInfoText(const uint8_t* data, size_t size);
+    // A firmware update file (*.ovu) as the upload reads it.
+    static int updateFile(const uint8_t* data, size_t size);
 
 private:
     // Creates the application object and points the settings at a scratch folder, once.

@@ -156,7 +156,7 @@ const QList<SimScenario::FirmwareFailure>& allFailures() {
     static const QList<F> failures{
         F::None,         F::StoreNotCleared, F::HeaderRejected, F::HeaderEchoWrong,
         F::ItemRejected, F::ItemUnanswered,  F::NotReady,       F::CommitRefused,
-        F::NoReturn};
+        F::PerformLost,  F::NoReturn,        F::UnplugAtItem};
     return failures;
 }
 
@@ -385,8 +385,12 @@ QString SimScenario::firmwareFailureName(FirmwareFailure failure) {
             return QStringLiteral("notready");
         case FirmwareFailure::CommitRefused:
             return QStringLiteral("commit");
+        case FirmwareFailure::PerformLost:
+            return QStringLiteral("performlost");
         case FirmwareFailure::NoReturn:
             return QStringLiteral("noreturn");
+        case FirmwareFailure::UnplugAtItem:
+            return QStringLiteral("unplugitem");
     }
     return QString();
 }

@@ -41,7 +41,7 @@
 //                             while the board stays listed (as after a fast
 //                             re-enumeration or a suspend); a handle opened later works
 //   firmwareFailure           none, storeclear, headerset, headerecho, item, itemsilent,
-//                             notready, commit, noreturn
+//                             notready, commit, performlost, noreturn, unplugitem
 //   firmwareFailItem          entry number that the item failures hit
 //   malformedAt, malformedFor, malformedEvery
 //                             from malformedAt for malformedFor ms (-1: for ever) the
@@ -62,7 +62,10 @@ struct SimScenario {
         ItemUnanswered,   // the item firmwareFailItem gets no answer
         NotReady,         // update-is-ready always answers "not ready"
         CommitRefused,    // update-perform is refused
+        PerformLost,      // update-perform commits, but the board restarts before answering
         NoReturn,         // after the commit the board never comes back
+        UnplugAtItem,     // the board leaves the bus when item firmwareFailItem arrives and
+                          // comes back after replugAfter
     };
 
     // One scripted contact change.

@@ -605,6 +605,13 @@ void VirtualController::onItemSet(const Request& request) {
     if (hit && m_scenario.firmwareFailure == SimScenario::FirmwareFailure::ItemUnanswered) {
         return;
     }
+    if (hit && m_scenario.firmwareFailure == SimScenario::FirmwareFailure::UnplugAtItem) {
+        unplug();
+        if (m_scenario.replugAfterMs >= 0) {
+            m_plugTimer.start(m_scenario.replugAfterMs);
+        }
+        return;
+    }
     const bool refused =
         hit && m_scenario.firmwareFailure == SimScenario::FirmwareFailure::ItemRejected;
     const bool accepted = !refused && m_firmware.stageItem(entry, data);
@@ -629,6 +636,11 @@ void VirtualController::onUpdatePerform(const Request& request) {
     const bool accepted =
         m_scenario.firmwareFailure != SimScenario::FirmwareFailure::CommitRefused &&
         m_firmware.isStagedImageValid();
+    if (m_scenario.firmwareFailure == SimScenario::FirmwareFailure::PerformLost && accepted) {
+        // The board restarts before its answer leaves.
+        m_commitTimer.start(m_scenario.latencyMs + kCommitDropDelayMs);
+        return;
+    }
     answer(request, SimReport::verdict(0, firmwareAnswerCode(request.opcode), accepted));
     if (accepted) {
         m_commitTimer.start(m_scenario.latencyMs + kCommitDropDelayMs);

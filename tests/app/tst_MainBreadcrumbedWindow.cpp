@@ -13,12 +13,14 @@
 
 #include "device/ConnectionWatcher.h"
 #include "protocol/FirmwareInformation.h"
+#include "firmware/FormFirmwareUpdate.h"
 #include "output/FormOutput.h"
 #include "sensitivity/MonitorWidget.h"
 #include "troubleshoot/formdisplayCurrentData.h"
 #include "app/BoardStartSequence.h"
 #include "app/FormSoftReset.h"
 #include "app/MainBreadcrumbedWindow.h"
+#include "app/MiscFiles.h"
 #include "app/SoftResetNoticeWindow.h"
 #include "resources/AppResources.h"
 #include "tests/support/SimRig.h"
@@ -288,6 +290,32 @@ private slots:
         // "Info" leads on to the driver page.
         click("buttonDriver");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::DriverPage));
+    }
+
+    // "Firmware Update" on the troubleshooting page opens the upload dialog over the
+    // window; its file chooser goes through the tool's prompt; the connection watcher
+    // rests while the dialog is open.
+    void firmwareUpdateButtonOpensTheUploadDialog() {
+        QVERIFY(start());
+        click("buttonTroubleshooting");
+        m_prompt.fileQuestions.clear();
+        m_prompt.chosenFile.clear();
+        click("buttonFirmwareUpdate");
+        QPointer<FormFirmwareUpdate> dialog = m_window->miscFiles()->firmwareUpdateDialog();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QVERIFY(!m_window->connectionWatcher()->isRunning());
+        auto* choose = dialog->findChild<QPushButton*>(QStringLiteral("Clear"));
+        QTRY_VERIFY(choose->isEnabled());
+        choose->click();
+        QCOMPARE(m_prompt.fileQuestions.size(), 1);
+        QCOMPARE(m_prompt.fileQuestions.first().caption, QStringLiteral("Open File"));
+        QCOMPARE(m_prompt.fileQuestions.first().filter,
+                 QStringLiteral("Firmware Update Files (*.ovu *.OVU)"));
+        dialog->close();
+        QVERIFY(m_window->connectionWatcher()->isRunning());
+        QTRY_VERIFY(dialog.isNull());
     }
 
     void ctrlAltQOpensTheFlagDisplay_data() {

@@ -113,6 +113,28 @@ private slots:
         QCOMPARE(owned.executions, 1);
     }
 
+    void commandIntoARestedQueueLeavesAtOnce() {
+        connectHid();
+        constexpr int kIntervalMs = 300;
+        m_dispatcher->setQueueTimeInterval(kIntervalMs);
+        // Nothing has left yet: the first command waits for the first tick.
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        QTest::qWait(kIntervalMs / 3);
+        QCOMPARE(m_hid->writes.size(), 0);
+        QTRY_COMPARE(m_hid->writes.size(), 1);
+        QTRY_COMPARE(m_dispatcher->state(), 0);
+        // The last one left at least an interval ago: it leaves from the event loop at
+        // once, not from inside queueCommand().
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        QCOMPARE(m_hid->writes.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_hid->writes.size(), 2, kIntervalMs / 3);
+        // The next one keeps a whole interval from it.
+        m_dispatcher->queueCommand(new TestCommand(QByteArray::fromHex("05")));
+        QTest::qWait(kIntervalMs / 3);
+        QCOMPARE(m_hid->writes.size(), 2);
+        QTRY_COMPARE(m_hid->writes.size(), 3);
+    }
+
     void packetIndexWrapsAfter255() {
         connectHid();
         for (int i = 0; i < 257; ++i) {

@@ -189,7 +189,7 @@ private slots:
             }
         });
         rig.ops.SaveDefaultParameters();
-        QTRY_VERIFY(rig.requests.count(VirtualController::kOpGetFilter) >= 2);
+        QTRY_VERIFY(rig.requests.count(VirtualController::kOpGetFilter) >= 1);
         QCOMPARE(rig.requests.count(VirtualController::kOpLoadDefaults), 1);
         QTRY_COMPARE(rig.boardByte(5), touchDefault);
         QSettings().setValue(QStringLiteral("FilterValue/FirstConfiguration"), true);

@@ -163,6 +163,9 @@ private slots:
         QTest::addRow("commit refused")
             << "firmwareFailure=commit" << good << 3
             << "clear=11 header=1 echo=468 items=111 ready=1 commit=0 away=0 back=-";
+        QTest::addRow("commit answer lost")
+            << "firmwareFailure=performlost" << good << 3
+            << "clear=11 header=1 echo=468 items=111 ready=1 commit=- away=1 back=1";
         QTest::addRow("never comes back")
             << "firmwareFailure=noreturn" << good << 3
             << "clear=11 header=1 echo=468 items=111 ready=1 commit=1 away=1 back=0";
@@ -201,6 +204,25 @@ private slots:
                 .arg(flag(clear, 3), flag(clear, 4), flag(header, 3), word(echo, 11), items,
                      flag(ready, 3), flag(commit, 3), away ? "1" : "0", back);
         QCOMPARE(seen, outcome);
+    }
+
+    void unpluggedAtTheChosenItem() {
+        SimScenario scenario = firmwareScenario();
+        QVERIFY(scenario.applyArgument(
+            QStringLiteral("firmwareFailure=unplugitem,firmwareFailItem=1,replugAfter=50")));
+        VirtualController controller(scenario);
+        SimTestHost host(&controller);
+        QVERIFY(host.open());
+        ask(host, kStoreClear);
+        ask(host, kHeaderSet, headerPayload(kImageVersion, kImageSize, kImageChecksum));
+        QCOMPARE(flag(ask(host, kItemSet, itemPayload(0, itemData(0))), 5), QString("1"));
+        QSignalSpy bus(&controller, &VirtualController::busPresenceChanged);
+        host.send(kItemSet, itemPayload(1, itemData(1)));
+        QCOMPARE(bus.count(), 1);
+        QCOMPARE(bus.at(0).first().toBool(), false);
+        QCOMPARE(host.pump(), -1);
+        QVERIFY(bus.wait());
+        QCOMPARE(bus.at(1).first().toBool(), true);
     }
 
     void downloadAreaRules() {
