@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "firmware/FormFirmwareUpdate.h"
+#include "sensitivity/FormSensThreshEditor.h"
 
 class ConnectionWatcher;
 class DeviceEventDispatcher;
-class FormSensThreshEditor;
 class QLabel;
 class QWidget;
 class SetOperations;

@@ -22,6 +22,7 @@
 #include "app/AppVersion.h"
 #include "app/FormWaitForDevice.h"
 #include "app/MainBreadcrumbedWindow.h"
+#include "app/MiscFiles.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/SoftResetNoticeWindow.h"
 #include "app/StartupOptions.h"

@@ -452,7 +452,8 @@ bool DeviceEventDispatcher::takeDeviceKindFromProvider() {
     }
     m_lastAdoptedPair = pair;
     m_bridge->setCurrentDeviceKind(name);
-    TLOG_INFO(QStringLiteral("%1,%2 is found to be linked to %3.").arg(pair.vid).arg(pair.pid).arg(name));
+    TLOG_INFO(
+        QStringLiteral("%1,%2 is found to be linked to %3.").arg(pair.vid).arg(pair.pid).arg(name));
     return true;
 }
 

@@ -1,8 +1,8 @@
 #include "ConvergingPass.h"
 
 #include "logging/LogMacros.h"
-#include "device/DeviceIoDataProvider.h"
 #include "device/DeviceEventDispatcher.h"
+#include "device/DeviceIoDataProvider.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
@@ -39,7 +39,8 @@ bool ConvergingPass::mayRun() {
 
 bool ConvergingPass::isReplaying() const {
     DeviceEventDispatcher* dispatcher = m_source.dispatcher();
-    const DeviceIoDataProvider* provider = dispatcher != nullptr ? dispatcher->ioProvider() : nullptr;
+    const DeviceIoDataProvider* provider =
+        dispatcher != nullptr ? dispatcher->ioProvider() : nullptr;
     return provider != nullptr && !provider->isReadFromDevice();
 }
 

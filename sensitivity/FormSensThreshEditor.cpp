@@ -36,9 +36,9 @@
 #include "protocol/SimpleCommand.h"
 #include "operations/CurrentParametersSource.h"
 #include "operations/SetOperations.h"
+#include "sensitivity/OvEqualizerLines.h"
 #include "troubleshoot/GLtexturewidget.h"
 #include "troubleshoot/formdisplayCurrentData.h"
-#include "sensitivity/OvEqualizerLines.h"
 
 namespace {
 const char* const kStyleFolder = ":/new/WindowStyles/images/WindowsStyles/";
@@ -67,7 +67,7 @@ bool settingFlag(const QString& key) {
 QString loadStyleSheet() {
     QFile file(QString::fromLatin1(kStyleSheet));
     return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(file.readAll())
-                                                           : QString();
+                                                            : QString();
 }
 }  // namespace
 
@@ -76,9 +76,13 @@ FormSensThreshEditor::FormSensThreshEditor(QWidget* parent)
 
 FormSensThreshEditor::FormSensThreshEditor(DeviceEventDispatcher* dispatcher,
                                            SetOperations* operations, QWidget* parent)
-    : QWidget(parent), m_dispatcher(dispatcher), m_operations(operations), m_get(dispatcher, nullptr) {
+    : QWidget(parent),
+      m_dispatcher(dispatcher),
+      m_operations(operations),
+      m_get(dispatcher, nullptr) {
     TTRACE_OBJECT();
-    const DeviceIoDataProvider* provider = dispatcher != nullptr ? dispatcher->ioProvider() : nullptr;
+    const DeviceIoDataProvider* provider =
+        dispatcher != nullptr ? dispatcher->ioProvider() : nullptr;
     m_replay = provider == nullptr || !provider->isReadFromDevice();
     m_brokenWire = settingFlag(SettingsKeys::GraphView::kBrokenWire);
     m_productTest = settingFlag(SettingsKeys::General::kProductTest);
@@ -89,8 +93,9 @@ FormSensThreshEditor::FormSensThreshEditor(DeviceEventDispatcher* dispatcher,
     m_reEnableGuard.setSingleShot(true);
     m_reEnableGuard.setInterval(kDefaultReEnableTimeoutMs);
     connect(&m_reEnableGuard, &QTimer::timeout, this, [this] {
-        TLOG_WARNING(QStringLiteral("No answer to the threshold step; the step buttons are "
-                                    "enabled again."));
+        TLOG_WARNING(
+            QStringLiteral("No answer to the threshold step; the step buttons are "
+                           "enabled again."));
         doReEnable();
     });
 
@@ -692,28 +697,28 @@ void FormSensThreshEditor::EmptyWireoutABData() {
     m_equalizerB->emptyWireOutData();
 }
 
-void FormSensThreshEditor::pushDataA(QByteArray data) {
-    emit signalDataLeft(data);
+void FormSensThreshEditor::pushDataA(QByteArray levels) {
+    emit signalDataLeft(levels);
 }
 
-void FormSensThreshEditor::pushDataB(QByteArray data) {
-    emit signalDataRight(data);
+void FormSensThreshEditor::pushDataB(QByteArray levels) {
+    emit signalDataRight(levels);
 }
 
-void FormSensThreshEditor::paintDataA(QByteArray data) {
-    m_equalizerA->paintData(data);
+void FormSensThreshEditor::paintDataA(QByteArray levels) {
+    m_equalizerA->paintData(levels);
 }
 
-void FormSensThreshEditor::paintDataB(QByteArray data) {
-    m_equalizerB->paintData(data);
+void FormSensThreshEditor::paintDataB(QByteArray levels) {
+    m_equalizerB->paintData(levels);
 }
 
 void FormSensThreshEditor::DoConnections() {
     if (m_edge) {
-        connect(m_edge, &ResponseDelegateProcessedEdge::edgeA, m_equalizerA, &OvEqualizerLines::push,
-                Qt::UniqueConnection);
-        connect(m_edge, &ResponseDelegateProcessedEdge::edgeB, m_equalizerB, &OvEqualizerLines::push,
-                Qt::UniqueConnection);
+        connect(m_edge, &ResponseDelegateProcessedEdge::edgeA, m_equalizerA,
+                &OvEqualizerLines::push, Qt::UniqueConnection);
+        connect(m_edge, &ResponseDelegateProcessedEdge::edgeB, m_equalizerB,
+                &OvEqualizerLines::push, Qt::UniqueConnection);
     }
     if (m_parameters) {
         connect(m_parameters, &ResponseDelegateCurrentParameters::signalEdgeThreshold, m_equalizerA,
@@ -1036,8 +1041,9 @@ void FormSensThreshEditor::on_buttonRecordLog_pressed() {
     if (info != nullptr) {
         TLOG_DEBUG(info->toText());
     } else {
-        TLOG_WARNING(QStringLiteral("No device information to record; the log cannot be "
-                                    "replayed."));
+        TLOG_WARNING(
+            QStringLiteral("No device information to record; the log cannot be "
+                           "replayed."));
     }
 }
 
@@ -1096,7 +1102,8 @@ void FormSensThreshEditor::on_buttonBackLog_pressed() {
 }
 
 void FormSensThreshEditor::on_buttonFrontLog_pressed() {
-    auto* replayer = qobject_cast<LogReplayer*>(m_dispatcher ? m_dispatcher->ioProvider() : nullptr);
+    auto* replayer =
+        qobject_cast<LogReplayer*>(m_dispatcher ? m_dispatcher->ioProvider() : nullptr);
     if (m_replay && replayer != nullptr) {
         replayer->skipAhead(kReplaySkipMs);
     }

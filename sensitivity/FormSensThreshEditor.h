@@ -141,10 +141,10 @@ public slots:
     void doReEnable();
     void on_recordGetAndSetParams();
     void doThresholdOperations();
-    void pushDataA(QByteArray data);
-    void pushDataB(QByteArray data);
-    void paintDataA(QByteArray data);
-    void paintDataB(QByteArray data);
+    void pushDataA(QByteArray levels);
+    void pushDataB(QByteArray levels);
+    void paintDataA(QByteArray levels);
+    void paintDataB(QByteArray levels);
     void doInitialize();
     void on_widgetContainer_currentChanged(int index);
     void connectDisconnect();
@@ -172,7 +172,8 @@ private:
     void buildUi();
     QWidget* buildThresholdPanel();
     QWidget* buildButtonRow();
-    QPushButton* stepButton(const QString& name, const QString& text, void (FormSensThreshEditor::*slot)());
+    QPushButton* stepButton(const QString& name, const QString& text,
+                            void (FormSensThreshEditor::*slot)());
     void lookUpDelegates();
     void connectOperations();
     void applyOpening();

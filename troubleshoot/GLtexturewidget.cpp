@@ -34,7 +34,8 @@ GLtexturewidget::GLtexturewidget(DeviceEventDispatcher* dispatcher, SetOperation
     : QWidget(parent), m_dispatcher(dispatcher), m_operations(operations) {
     TTRACE_OBJECT();
     setObjectName(QStringLiteral("GLtexturewidget"));
-    m_model.setWireCounts(StoredWireCounts::storedWireCountA(), StoredWireCounts::storedWireCountB());
+    m_model.setWireCounts(StoredWireCounts::storedWireCountA(),
+                          StoredWireCounts::storedWireCountB());
     m_model.setThreshold(getoperations(dispatcher, nullptr).getTouchThreshold());
 
     auto painter = [this](QPainter& p, const QRect& area) { paintHeatMap(p, area); };
@@ -88,7 +89,8 @@ void GLtexturewidget::showEvent(QShowEvent* event) {
 void GLtexturewidget::DoConnections() {
     TTRACE();
     m_redrawTimer.start();
-    m_model.setWireCounts(StoredWireCounts::storedWireCountA(), StoredWireCounts::storedWireCountB());
+    m_model.setWireCounts(StoredWireCounts::storedWireCountA(),
+                          StoredWireCounts::storedWireCountB());
     if (m_drivesController && m_operations != nullptr) {
         m_operations->setViewMode(kScanViewMode);
         m_operations->doScanOrEdge();
@@ -144,12 +146,12 @@ void GLtexturewidget::setThreshold(int touchThreshold) {
     m_model.setThreshold(touchThreshold);
 }
 
-void GLtexturewidget::processScanAreaDataA(scanArea::ScanData data) {
-    m_model.saveArea(data, false);
+void GLtexturewidget::processScanAreaDataA(scanArea::ScanData area) {
+    m_model.saveArea(area, false);
 }
 
-void GLtexturewidget::processScanAreaDataB(scanArea::ScanData data) {
-    m_model.saveArea(data, true);
+void GLtexturewidget::processScanAreaDataB(scanArea::ScanData area) {
+    m_model.saveArea(area, true);
 }
 
 void GLtexturewidget::setDisplayMode(int mode) {
@@ -198,6 +200,5 @@ void GLtexturewidget::paintHeatMap(QPainter& painter, const QRect& area) {
 // The wires' part of the image, stretched over the target with nearest filtering.
 void GLtexturewidget::drawImage(QPainter& painter, int image, const QRect& target) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(target, m_model.image(image),
-                      QRect(0, 0, m_model.columns(), m_model.rows()));
+    painter.drawImage(target, m_model.image(image), QRect(0, 0, m_model.columns(), m_model.rows()));
 }

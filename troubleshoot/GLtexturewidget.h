@@ -54,8 +54,8 @@ public slots:
     void setThreshold(int touchThreshold);
     void DoConnections();
     void DodisConnections();
-    void processScanAreaDataA(scanArea::ScanData data);
-    void processScanAreaDataB(scanArea::ScanData data);
+    void processScanAreaDataA(scanArea::ScanData area);
+    void processScanAreaDataB(scanArea::ScanData area);
     // 0 last array, 1 both arrays, 2 hold, 3 combined.
     void setDisplayMode(int mode);
     void setCombineMode(int mode);

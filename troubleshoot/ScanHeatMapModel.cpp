@@ -163,7 +163,8 @@ void ScanHeatMapModel::combineGrids() {
     for (int row = 0; row < m_rows; ++row) {
         for (int column = 0; column < m_columns; ++column) {
             const auto cell = static_cast<size_t>(row * kSide + column);
-            m_combined[cell] = static_cast<quint8>(combine(m_combineMode, m_gridA[cell], m_gridB[cell]));
+            m_combined[cell] =
+                static_cast<quint8>(combine(m_combineMode, m_gridA[cell], m_gridB[cell]));
         }
     }
 }
@@ -172,7 +173,8 @@ void ScanHeatMapModel::paintCombined(QImage& image) const {
     image.fill(Qt::black);
     for (int row = 0; row < m_rows; ++row) {
         for (int column = 0; column < m_columns && column < kLastColumn; ++column) {
-            QRgb colour = colourOf(m_palette, m_combined[static_cast<size_t>(row * kSide + column)]);
+            QRgb colour =
+                colourOf(m_palette, m_combined[static_cast<size_t>(row * kSide + column)]);
             // A cell at or above the display threshold stands out in green.
             if (qRed(colour) >= m_displayThreshold) {
                 colour = qRgb(0, qRed(colour), qBlue(colour));
