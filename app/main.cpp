@@ -141,6 +141,12 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    // The log names its device: the main window finds that kind's delegates from the start.
+    if (options->isReplayMode() && !options->replayFileName().isEmpty() &&
+        replayer->deviceConnect(options->replayFileName(), 0, 0)) {
+        dispatcher->takeDeviceKindFromProvider();
+    }
+
     QApplication::processEvents();
     QApplication::processEvents();
     auto window = std::make_unique<MainBreadcrumbedWindow>();

@@ -10,6 +10,9 @@
 //     Opens the graph window on its Scan tab against the virtual controller streaming
 //     scan lines and prints the share of one core the process used and the redraws per
 //     second (the window redraws every 250 ms: 4 per second keeps every tick).
+//   tavirel-graph-driver --picture PNG [--tab edge|scan] [--after MS]
+//     Opens the graph window on the given tab against the virtual controller, with a
+//     finger on the sensor, and saves a picture of it after MS ms (3000 by default).
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
@@ -190,20 +193,57 @@ int runScan(int seconds) {
     dispatcher.StopCommunication();
     return 0;
 }
+int savePicture(const QString& png, bool scanTab, int afterMs) {
+    SimScenario scenario;
+    SimScenario::parseTouches(QStringLiteral("300:1500:2200"), &scenario.touches, nullptr);
+    VirtualController board(scenario);
+    auto api = std::make_shared<VirtualHidApi>(&board);
+    HidApiIoDataProvider provider(api);
+    DeviceEventDispatcher dispatcher;
+    dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
+    dispatcher.registerDeviceIoDataProvider(&provider);
+    dispatcher.setDeviceIoDataProvider(provider.name());
+    for (int attempt = 0; attempt < kConnectAttempts && !provider.isOpen(); ++attempt) {
+        dispatcher.firstConnection();
+    }
+    SetOperations operations(&dispatcher);
+    QPointer<FormSensThreshEditor> editor(new FormSensThreshEditor(&dispatcher, &operations));
+    editor->resize(900, 600);
+    editor->show();
+    if (!scanTab) {
+        editor->selectTab(FormSensThreshEditor::EdgeTab);
+    }
+    bool saved = false;
+    QTimer::singleShot(afterMs, [&] {
+        saved = editor->grab().save(png);
+        QCoreApplication::quit();
+    });
+    QCoreApplication::exec();
+    editor->close();
+    dispatcher.StopCommunication();
+    std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(png));
+    return saved ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     AppResources::initialize();
     QCommandLineParser parser;
-    parser.addOptions({{QStringLiteral("replay"), QStringLiteral("Replay benchmark.")},
-                       {QStringLiteral("scan"), QStringLiteral("Scan tab benchmark.")},
-                       {QStringLiteral("minutes"), QStringLiteral("Log length."),
-                        QStringLiteral("m"), QStringLiteral("10")},
-                       {QStringLiteral("interval"), QStringLiteral("Report interval (ms)."),
-                        QStringLiteral("ms"), QStringLiteral("10")},
-                       {QStringLiteral("seconds"), QStringLiteral("Measured time."),
-                        QStringLiteral("s"), QStringLiteral("30")}});
+    parser.addOptions(
+        {{QStringLiteral("replay"), QStringLiteral("Replay benchmark.")},
+         {QStringLiteral("scan"), QStringLiteral("Scan tab benchmark.")},
+         {QStringLiteral("minutes"), QStringLiteral("Log length."), QStringLiteral("m"),
+          QStringLiteral("10")},
+         {QStringLiteral("interval"), QStringLiteral("Report interval (ms)."), QStringLiteral("ms"),
+          QStringLiteral("10")},
+         {QStringLiteral("seconds"), QStringLiteral("Measured time."), QStringLiteral("s"),
+          QStringLiteral("30")},
+         {QStringLiteral("picture"), QStringLiteral("Save a picture."), QStringLiteral("png")},
+         {QStringLiteral("tab"), QStringLiteral("edge or scan."), QStringLiteral("tab"),
+          QStringLiteral("scan")},
+         {QStringLiteral("after"), QStringLiteral("Delay of the picture (ms)."),
+          QStringLiteral("ms"), QStringLiteral("3000")}});
     parser.process(application);
     if (parser.isSet(QStringLiteral("replay"))) {
         return runReplay(parser.value(QStringLiteral("minutes")).toDouble(),
@@ -211,6 +251,11 @@ int main(int argc, char* argv[]) {
     }
     if (parser.isSet(QStringLiteral("scan"))) {
         return runScan(qMax(1, parser.value(QStringLiteral("seconds")).toInt()));
+    }
+    if (parser.isSet(QStringLiteral("picture"))) {
+        return savePicture(parser.value(QStringLiteral("picture")),
+                           parser.value(QStringLiteral("tab")) != QLatin1String("edge"),
+                           qMax(0, parser.value(QStringLiteral("after")).toInt()));
     }
     parser.showHelp(1);
 }

@@ -49,6 +49,7 @@ const char* const kWireDiagnosisImage =
     "<img src=\":/new/WindowStyles/images/WindowsStyles/Wire_diag_30x27\">";
 const char* const kStyleSheet = ":/new/WindowStyles/styles/MainWindow.qss";
 constexpr int kMinimumSide = 320;
+constexpr int kDisplayHeight = 48;
 constexpr int kEdgeViewMode = 0;
 constexpr int kMouseEncoding = 1;
 constexpr int kStep = 1;
@@ -241,6 +242,8 @@ QWidget* FormSensThreshEditor::buildThresholdPanel() {
     auto* edgeLayout = new QGridLayout(edgeGroup);
     m_edgeDisplay = new QLCDNumber(3);
     m_edgeDisplay->setObjectName(QStringLiteral("lcdEdgeThreshold"));
+    m_edgeDisplay->setMinimumHeight(kDisplayHeight);
+    m_edgeDisplay->setSegmentStyle(QLCDNumber::Flat);
     edgeLayout->addWidget(m_edgeDisplay, 0, 0, 1, 2);
     QPushButton* edgeMinus = stepButton(QStringLiteral("buttonEdgeMinus1"), QStringLiteral("-1"),
                                         &FormSensThreshEditor::on_buttonEdgeMinus1_clicked);
@@ -254,6 +257,8 @@ QWidget* FormSensThreshEditor::buildThresholdPanel() {
     auto* touchLayout = new QGridLayout(touchGroup);
     m_touchDisplay = new QLCDNumber(3);
     m_touchDisplay->setObjectName(QStringLiteral("lcdTouchThreshold"));
+    m_touchDisplay->setMinimumHeight(kDisplayHeight);
+    m_touchDisplay->setSegmentStyle(QLCDNumber::Flat);
     touchLayout->addWidget(m_touchDisplay, 0, 0, 1, 4);
     touchLayout->addWidget(stepButton(QStringLiteral("buttonTouchMinus10"), QStringLiteral("-10"),
                                       &FormSensThreshEditor::on_buttonTouchMinus10_clicked),
@@ -547,11 +552,21 @@ QString FormSensThreshEditor::scanRateText() const {
 }
 
 void FormSensThreshEditor::updateTouchThreshold(int value) {
-    m_touchDisplay->display(value);
+    showKeepingDigits(m_touchDisplay, value);
 }
 
 void FormSensThreshEditor::updateEdgeThreshold(int value) {
-    m_edgeDisplay->display(value);
+    showKeepingDigits(m_edgeDisplay, value);
+}
+
+// The digit count stays, unless the value would not fit: an overflowing display shows
+// nothing at all (a block read before the first one gives 0, one digit).
+void FormSensThreshEditor::showKeepingDigits(QLCDNumber* display, int value) {
+    if (display->checkOverflow(value)) {
+        setDigits(display, value);
+    } else {
+        display->display(value);
+    }
 }
 
 void FormSensThreshEditor::setDigits(QLCDNumber* display, int value) {

@@ -188,6 +188,7 @@ private:
     void restartReplay();
     void setPlaybackButtons(bool playing);
     static void setDigits(QLCDNumber* display, int value);
+    static void showKeepingDigits(QLCDNumber* display, int value);
 
     QPointer<DeviceEventDispatcher> m_dispatcher;
     SetOperations* m_operations;

@@ -1,3 +1,4 @@
+#include <QLCDNumber>
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
@@ -89,6 +90,32 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(int(rig.boardByte(offset)), expected, SimRig::kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(editor.window->areStepButtonsEnabled(), SimRig::kWaitMs);
         QCOMPARE(int(rig.parameters()->parameterBlock().at(offset)) & 0xff, expected);
+    }
+
+    // A threshold read while the window is open is shown with as many digits as it has
+    // (a display too narrow for its value shows nothing).
+    void thresholdDisplayFitsTheValue_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("digits");
+        QTest::addRow("9") << 9 << 1;
+        QTest::addRow("10") << 10 << 2;
+        QTest::addRow("100") << 100 << 3;
+    }
+    void thresholdDisplayFitsTheValue() {
+        QFETCH(int, value);
+        QFETCH(int, digits);
+        SimRig rig;
+        QVERIFY(rig.connectBoard());
+        QVERIFY(rig.pokeByte(kTouchThresholdByte, 1));
+        Editor editor(rig);
+        // On the Edge tab the touch display follows every block without a digit update.
+        editor.window->selectTab(FormSensThreshEditor::EdgeTab);
+        QVERIFY(rig.settle());  // the window's switch to the edge view is written
+        QVERIFY(rig.pokeByte(kTouchThresholdByte, quint8(value)));
+        auto* display = editor.window->findChild<QLCDNumber*>(QStringLiteral("lcdTouchThreshold"));
+        QTRY_COMPARE_WITH_TIMEOUT(display->intValue(), value, SimRig::kWaitMs);
+        QCOMPARE(display->digitCount(), digits);
+        QVERIFY(!display->checkOverflow(value));
     }
 
     // Operations that never answer do not leave the step buttons disabled for ever.
