@@ -14,6 +14,7 @@
 //     Opens the graph window on the given tab against the virtual controller, with a
 //     finger on the sensor, and saves a picture of it after MS ms (3000 by default).
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,7 +31,10 @@
 #include "device/DeviceEventDispatcher.h"
 #include "device/HidApiIoDataProvider.h"
 #include "device/LogReplayer.h"
+#include "protocol/CommandFactory.h"
 #include "protocol/PomelarKind.h"
+#include "protocol/ResponseDelegateProcessedScan.h"
+#include "protocol/SimpleCommand.h"
 #include "operations/SetOperations.h"
 #include "sim/VirtualController.h"
 #include "sim/VirtualHidApi.h"
@@ -41,6 +45,7 @@
 namespace {
 constexpr int kReceivePollMs = 1;
 constexpr int kConnectAttempts = 3;
+constexpr int kFirstBlockMs = 500;
 
 long residentKb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -172,12 +177,23 @@ int runScan(int seconds) {
     QPointer<FormSensThreshEditor> editor(new FormSensThreshEditor(&dispatcher, &operations));
     editor->resize(900, 600);
     editor->show();
+    int lines = 0;
+    auto* scan = qobject_cast<ResponseDelegateProcessedScan*>(
+        dispatcher.responseDelegate(ResponseDelegateProcessedScan::registryName()));
+    if (scan != nullptr) {
+        QObject::connect(scan, QOverload<QByteArray>::of(&ResponseDelegateProcessedScan::scanA),
+                         [&lines] { ++lines; });
+        QObject::connect(scan, QOverload<QByteArray>::of(&ResponseDelegateProcessedScan::scanB),
+                         [&lines] { ++lines; });
+    }
     int startRedraws = 0;
+    int startLines = 0;
     double startCpu = 0;
     QElapsedTimer clock;
     // The first second switches the controller over; the measurement starts after it.
     QTimer::singleShot(1000, [&] {
         startRedraws = editor->heatMap()->redrawCount();
+        startLines = lines;
         startCpu = cpuSeconds();
         clock.start();
         QTimer::singleShot(seconds * 1000, &QCoreApplication::quit);
@@ -186,9 +202,11 @@ int runScan(int seconds) {
     const double elapsed = double(clock.elapsed()) / 1000.0;
     const double cpu = cpuSeconds() - startCpu;
     const int redraws = editor->heatMap()->redrawCount() - startRedraws;
-    std::printf("scan tab over %.1f s (%s): %.1f%% of one core, %.2f redraws/s (goal 4)\n", elapsed,
-                editor->heatMap()->usesOpenGL() ? "OpenGL" : "QPainter", 100.0 * cpu / elapsed,
-                redraws / elapsed);
+    std::printf(
+        "scan tab over %.1f s (%s, %.0f scan lines/s): %.1f%% of one core (goal at most "
+        "10%%), %.2f redraws/s (goal 4)\n",
+        elapsed, editor->heatMap()->usesOpenGL() ? "OpenGL" : "QPainter",
+        (lines - startLines) / elapsed, 100.0 * cpu / elapsed, redraws / elapsed);
     editor->close();
     dispatcher.StopCommunication();
     return 0;
@@ -207,19 +225,28 @@ int savePicture(const QString& png, bool scanTab, int afterMs) {
         dispatcher.firstConnection();
     }
     SetOperations operations(&dispatcher);
-    QPointer<FormSensThreshEditor> editor(new FormSensThreshEditor(&dispatcher, &operations));
-    editor->resize(900, 600);
-    editor->show();
-    if (!scanTab) {
-        editor->selectTab(FormSensThreshEditor::EdgeTab);
-    }
+    // Opened as the main window opens it: once the controller has sent its block.
+    dispatcher.queueCommand(CommandFactory::getParams());
+    QPointer<FormSensThreshEditor> editor;
     bool saved = false;
-    QTimer::singleShot(afterMs, [&] {
-        saved = editor->grab().save(png);
-        QCoreApplication::quit();
+    QTimer::singleShot(kFirstBlockMs, [&] {
+        editor = new FormSensThreshEditor(&dispatcher, &operations);
+        editor->resize(900, 600);
+        editor->show();
+        if (!scanTab) {
+            editor->selectTab(FormSensThreshEditor::EdgeTab);
+        } else if (auto* mode = editor->findChild<QComboBox*>(QStringLiteral("displayMode"))) {
+            mode->setCurrentIndex(ScanHeatMapModel::BothArrays);
+        }
+        QTimer::singleShot(afterMs, [&] {
+            saved = editor->grab().save(png);
+            QCoreApplication::quit();
+        });
     });
     QCoreApplication::exec();
-    editor->close();
+    if (editor) {
+        editor->close();
+    }
     dispatcher.StopCommunication();
     std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(png));
     return saved ? 0 : 1;

@@ -10,6 +10,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-${TAVIREL_BUILD_DIR:-$root/build}}"
+build="$(cd "$build" && pwd)"
 driver="$build/bench/tavirel-graph-driver"
 [ -x "$driver" ] || { echo "no driver at $driver; build it first (scripts/build.sh)" >&2; exit 1; }
 work="$(mktemp -d)"
