@@ -17,6 +17,7 @@
 #include "protocol/FirmwareInformation.h"
 #include "protocol/SettingsKeys.h"
 #include "operations/SetOperations.h"
+#include "engineering/DialogEngParamsTab.h"
 #include "sensitivity/FormSensThreshEditor.h"
 #include "app/UserPrompt.h"
 
@@ -55,7 +56,7 @@ MiscFiles::MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher, SetOper
     : QObject(window),
       m_window(window),
       m_dispatcher(dispatcher != nullptr ? dispatcher : DeviceEventDispatcher::instance()),
-      m_operations(operations != nullptr ? operations : SetOperations::instance()),
+      m_operations(operations),
       m_documentOpener(openWithDesktopViewer) {
     TTRACE_OBJECT();
 }
@@ -142,7 +143,8 @@ bool MiscFiles::replayerMode(QString fileName) {
 
 void MiscFiles::openSensThresholdEditor() {
     TTRACE();
-    auto* editor = new FormSensThreshEditor(m_dispatcher, m_operations);
+    auto* editor = new FormSensThreshEditor(
+        m_dispatcher, m_operations != nullptr ? m_operations : SetOperations::instance());
     editor->setLoggingQuestion(askLogging);
     editor->setSaveFileChooser(chooseRecordFile);
     connect(editor, &FormSensThreshEditor::signalReplayer, editor, &QWidget::close);
@@ -206,7 +208,18 @@ void MiscFiles::showFirmwareUpdateWizard(QString fileName) {
 
 void MiscFiles::showEngineeringParameters() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the engineering parameters dialog"));
+    if (m_engineering) {
+        m_engineering->raise();
+        m_engineering->activateWindow();
+        return;
+    }
+    auto* dialog = new DialogEngParamsTab(
+        m_dispatcher, m_operations != nullptr ? m_operations : SetOperations::instance());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal without a local event loop: the caller returns at once.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    m_engineering = dialog;
 }
 
 bool MiscFiles::showCompatibilityMessage(bool flag, QString fileName) {

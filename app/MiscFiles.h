@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "engineering/DialogEngParamsTab.h"
 #include "firmware/FormFirmwareUpdate.h"
 #include "sensitivity/FormSensThreshEditor.h"
 
@@ -31,8 +32,9 @@ public:
     static constexpr const char* kReplayDefault = "*.log";
     static constexpr const char* kSupportEmail = "support@orvello.example";
 
-    // dispatcher: the link a replay is switched into, operations: what the graph window
-    // changes the controller with (the process-wide ones by default).
+    // dispatcher: the link a replay is switched into; operations: what the graph window
+    // and the engineering dialog change the controller with (the process-wide ones by
+    // default).
     explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr,
                        SetOperations* operations = nullptr);
 
@@ -45,6 +47,8 @@ public:
     // is missing or no viewer started). For tests.
     void setDocumentOpener(DocumentOpener opener);
 
+    // The open engineering parameters dialog; nullptr when none.
+    DialogEngParamsTab* engineeringDialog() const { return m_engineering; }
     // The open firmware upload dialog; nullptr when none.
     FormFirmwareUpdate* firmwareUpdateDialog() const { return m_firmwareUpdate; }
 
@@ -69,6 +73,8 @@ public slots:
     // with the connection watcher paused until it closes. With a file name the dialog
     // uploads that file without questions. While one is open, it is raised instead.
     void showFirmwareUpdateWizard(QString fileName);
+    // Opens the engineering parameters dialog (application-modal, without blocking the
+    // caller; it deletes itself when closed). While one is open, it is raised instead.
     void showEngineeringParameters();
     // The firmware-upgrade offer for the delivered file fileName (flag: a newer file is
     // there). Asks unless flag is false or the user chose to be asked no more
@@ -90,11 +96,13 @@ private:
 
     QWidget* m_window;
     QPointer<DeviceEventDispatcher> m_dispatcher;
+    // nullptr: the process-wide operations, made when first needed.
     SetOperations* m_operations;
     QPointer<ConnectionWatcher> m_watcher;
     QPointer<FormSensThreshEditor> m_editor;
     bool m_graphInitializedOnce = false;
     bool m_replayOnly = false;
     DocumentOpener m_documentOpener;
+    QPointer<DialogEngParamsTab> m_engineering;
     QPointer<FormFirmwareUpdate> m_firmwareUpdate;
 };

@@ -5,6 +5,7 @@
 
 #include "logging/SillyLogger.h"
 #include "protocol/SettingsKeys.h"
+#include "sim/VirtualController.h"
 
 namespace {
 constexpr int kDecimal = 10;
@@ -24,14 +25,6 @@ StartupOptions::StartupOptions()
                               "connected.")),
       m_file(QStringList{QStringLiteral("f"), QStringLiteral("file")},
              QStringLiteral("If present it opens a file for replay"), QStringLiteral("file")),
-      m_simulate(QStringLiteral("simulate"),
-                 QStringLiteral("Runs against the built-in virtual controller instead of a "
-                                "controller on USB.")),
-      m_scenario(QStringLiteral("scenario"),
-                 QStringLiteral("What the virtual controller pretends (implies --simulate): "
-                                "a scenario file, or key=value items separated by commas, "
-                                "e.g. split=4024,brokenWireA=7,firmwareVersion=620."),
-                 QStringLiteral("file|items")),
       m_screenshot(QStringLiteral("screenshot"),
                    QStringLiteral("Saves a picture of the main window to the file once the "
                                   "controller answered, then quits."),
@@ -43,8 +36,7 @@ StartupOptions::StartupOptions()
     m_parser.addOption(m_debugMask);
     m_parser.addOption(m_replay);
     m_parser.addOption(m_file);
-    m_parser.addOption(m_simulate);
-    m_parser.addOption(m_scenario);
+    m_simulation.addTo(m_parser);
     m_parser.addOption(m_screenshot);
 }
 
@@ -120,11 +112,15 @@ void StartupOptions::writeSettings(QSettings& settings) const {
 }
 
 bool StartupOptions::isSimulation() const {
-    return m_parser.isSet(m_simulate) || m_parser.isSet(m_scenario);
+    return m_simulation.isSimulation(m_parser);
 }
 
 QString StartupOptions::scenario() const {
-    return m_parser.value(m_scenario);
+    return m_simulation.scenario(m_parser);
+}
+
+std::unique_ptr<VirtualController> StartupOptions::makeVirtualController(QString* error) const {
+    return m_simulation.makeController(m_parser, error);
 }
 
 QString StartupOptions::screenshotFileName() const {

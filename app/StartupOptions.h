@@ -5,9 +5,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+#include "sim/SimulationOptions.h"
+
 class QCoreApplication;
 class QSettings;
 class SillyLogger;
+class VirtualController;
 
 // The command line of the tool and what it decides at start-up: the log file and its
 // filter, replay or live mode, and the settings value the calibration flow reads.
@@ -57,6 +62,9 @@ public:
     // --scenario (a scenario file or comma-separated key=value items).
     bool isSimulation() const;
     QString scenario() const;
+    // The virtual controller of the scenario; nullptr, with the reason in *error, when
+    // the scenario is refused.
+    std::unique_ptr<VirtualController> makeVirtualController(QString* error) const;
     // Where to save a picture of the main window before quitting; empty when not asked.
     QString screenshotFileName() const;
 
@@ -70,7 +78,6 @@ private:
     QCommandLineOption m_debugMask;
     QCommandLineOption m_replay;
     QCommandLineOption m_file;
-    QCommandLineOption m_simulate;
-    QCommandLineOption m_scenario;
+    SimulationOptions m_simulation;
     QCommandLineOption m_screenshot;
 };

@@ -13,17 +13,16 @@
 #include "device/DeviceEventDispatcher.h"
 #include "device/HidApiIoDataProvider.h"
 #include "device/LogReplayer.h"
+#include "device/SingleInstanceGuard.h"
 #include "device/SystemHidApi.h"
 #include "protocol/PomelarKind.h"
 #include "protocol/ScanData.h"
-#include "sim/SimScenario.h"
 #include "sim/VirtualController.h"
 #include "sim/VirtualHidApi.h"
 #include "app/AppVersion.h"
 #include "app/FormWaitForDevice.h"
 #include "app/MainBreadcrumbedWindow.h"
 #include "app/MiscFiles.h"
-#include "app/SingleInstanceGuard.h"
 #include "app/SoftResetNoticeWindow.h"
 #include "app/StartupOptions.h"
 #include "app/WindowScreenshot.h"
@@ -57,13 +56,12 @@ bool chooseHidBackend(const StartupOptions& options, HidBackend& backend) {
         backend.hidApi = std::make_shared<SystemHidApi>();
         return true;
     }
-    SimScenario scenario;
     QString error;
-    if (!scenario.applyArgument(options.scenario(), &error)) {
+    backend.controller = options.makeVirtualController(&error);
+    if (!backend.controller) {
         QTextStream(stderr) << "Bad scenario: " << error << Qt::endl;
         return false;
     }
-    backend.controller = std::make_unique<VirtualController>(scenario);
     backend.hidApi = std::make_shared<VirtualHidApi>(backend.controller.get());
     return true;
 }

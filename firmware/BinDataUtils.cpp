@@ -86,11 +86,7 @@ QString BinDataUtils::showFileChooser(const QString& caption, const QString& fil
 }
 
 bool BinDataUtils::fileMatchesSplitType(const QString& path, int splitType) {
-    // A sensor whose split type was not detected cannot vouch for any file.
-    if (splitType == 0) {
-        return false;
-    }
-    return FirmwareVersionRules::fileSplitType(QFileInfo(path).fileName()) == splitType;
+    return FirmwareVersionRules::fileFitsSplitType(path, splitType);
 }
 
 QString BinDataUtils::orientationName(int orientation) {

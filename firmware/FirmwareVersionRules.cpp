@@ -1,5 +1,7 @@
 #include "FirmwareVersionRules.h"
 
+#include <QFileInfo>
+
 namespace {
 constexpr int kHexBase = 16;
 constexpr int kDecimalBase = 10;
@@ -58,4 +60,9 @@ int FirmwareVersionRules::fileSplitType(const QString& fileName) {
 
 int FirmwareVersionRules::fileNumber(const QString& fileName) {
     return numberRule(numberPart(fileName));
+}
+
+bool FirmwareVersionRules::fileFitsSplitType(const QString& path, int splitType) {
+    // A sensor whose split type was not detected cannot vouch for any file.
+    return splitType != 0 && fileSplitType(QFileInfo(path).fileName()) == splitType;
 }

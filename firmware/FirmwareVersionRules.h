@@ -30,4 +30,8 @@ public:
     static int fileVersion(const QString& fileName);
     static int fileSplitType(const QString& fileName);
     static int fileNumber(const QString& fileName);
+
+    // Whether an update file of this path is made for a sensor of the split type: the
+    // split type in its name equals splitType. An unknown split type (0) fits nothing.
+    static bool fileFitsSplitType(const QString& path, int splitType);
 };

@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include "app/SingleInstanceGuard.h"
+#include "device/SingleInstanceGuard.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);

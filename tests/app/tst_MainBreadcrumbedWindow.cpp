@@ -13,6 +13,8 @@
 
 #include "device/ConnectionWatcher.h"
 #include "protocol/FirmwareInformation.h"
+#include "engineering/DialogEngParamsTab.h"
+#include "engineering/formEngParamsTab.h"
 #include "firmware/FormFirmwareUpdate.h"
 #include "output/FormOutput.h"
 #include "sensitivity/MonitorWidget.h"
@@ -348,6 +350,24 @@ private slots:
                  onTheNotice ? QStringLiteral("background-color: rgb(0, 0, 0);") : QString());
         QTest::keyClick(display.data(), Qt::Key_Escape);
         QTRY_VERIFY(display.isNull());
+    }
+
+    // Ctrl+Alt+P opens one engineering dialog over the window (a second press raises it);
+    // it shows the controller's values and is gone once closed.
+    void ctrlAltPOpensTheEngineeringDialog() {
+        QVERIFY(start());
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
+        QPointer<DialogEngParamsTab> dialog = m_window->miscFiles()->engineeringDialog();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QVERIFY(dialog->tabs()->hasBoardValues());
+        m_window->miscFiles()->showEngineeringParameters();
+        QCOMPARE(shown<DialogEngParamsTab>().size(), 1);
+        dialog->close();
+        QTRY_VERIFY(dialog.isNull());
     }
 
     // The troubleshooting page's "Touch Test" and Ctrl+Alt+M show the touch test window full

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/SingleInstanceGuard.h"
+#include "device/SingleInstanceGuard.h"
 
 // Only one copy of the tool may run per login; a copy that crashed must not keep the
 // next start out.

@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "logging/SillyLogger.h"
-#include "app/SingleInstanceGuard.h"
+#include "device/SingleInstanceGuard.h"
 #include "app/StartupOptions.h"
 
 // The command line as a technician types it, and what the tool makes of it: which log

@@ -1,4 +1,4 @@
-#include "app/SingleInstanceGuard.h"
+#include "device/SingleInstanceGuard.h"
 
 #include "logging/LogMacros.h"
 

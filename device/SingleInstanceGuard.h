@@ -4,7 +4,8 @@
 #include <QString>
 #include <QSystemSemaphore>
 
-// Keeps a second copy of the tool out for as long as this object lives.
+// Keeps a second copy of the tool out for as long as this object lives. The window and
+// the command line take the same guard, so they never drive one controller at once.
 //
 // The first instance creates a one-byte shared-memory segment; a later instance finds
 // it and stands back. A system semaphore serialises the check between two copies that
