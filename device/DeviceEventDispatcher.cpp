@@ -246,6 +246,10 @@ void DeviceEventDispatcher::followProvider(DeviceIoDataProvider* provider) {
             &DeviceEventDispatcher::onControllerLost, Qt::UniqueConnection);
     connect(provider, &DeviceIoDataProvider::devicePlugged, this,
             &DeviceEventDispatcher::onControllerFound, Qt::UniqueConnection);
+    // A replay is read without any request to answer: nothing else would start the polls.
+    if (!provider->isReadFromDevice()) {
+        m_receiverTimer.start();
+    }
 }
 
 void DeviceEventDispatcher::onControllerLost() {

@@ -296,6 +296,19 @@ private slots:
                  (QList<QByteArray>{QByteArray::fromHex("0c0d"), QByteArray::fromHex("0e0f")}));
     }
 
+    // A replay asks nothing, so no request starts the dispatcher's polls: choosing the
+    // replayer does.
+    void aChosenReplayerIsPolled() {
+        DeviceEventDispatcher dispatcher;
+        LogReplayer replayer;
+        dispatcher.registerDeviceIoDataProvider(&replayer);
+        dispatcher.setDeviceIoDataProvider(replayer.name());
+        QSignalSpy completed(&dispatcher, &DeviceEventDispatcher::LoggingCompleted);
+        QVERIFY(replayer.deviceConnect(writeLog(received(1, "0a0b")), 0, 0));
+        QVERIFY(completed.wait(5000));
+        dispatcher.StopCommunication();
+    }
+
     void dispatcherRoutesTheWholeReplay() {
         DeviceEventDispatcher dispatcher;
         auto* kind = new TestDeviceKind(dispatcher.deviceBridge());

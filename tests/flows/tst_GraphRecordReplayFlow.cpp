@@ -77,7 +77,6 @@ private slots:
         QPointer<FormSensThreshEditor> editor(new FormSensThreshEditor(&dispatcher, &operations));
         QVERIFY(editor->isReplay());
         QVERIFY(!editor->areStepButtonsEnabled());
-        dispatcher.startReceiverTimer();
         QVERIFY(completed.wait(10 * SimRig::kWaitMs));
         QVERIFY(editor->heatMap()->model().grid(ScanHeatMapModel::ArrayA) == recordedA);
         QVERIFY(editor->heatMap()->model().grid(ScanHeatMapModel::ArrayB) == recordedB);
