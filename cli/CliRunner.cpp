@@ -215,6 +215,9 @@ bool CliRunner::restoreFrom(const QString& file) {
     ParameterSnapshot snapshot;
     QString error;
     if (!snapshot.load(file, &error)) {
+        if (error.endsWith(QLatin1Char('.'))) {
+            error.chop(1);  // the reason goes on with what was not done
+        }
         failure(QStringLiteral("%1; nothing was written.").arg(error));
         return false;
     }

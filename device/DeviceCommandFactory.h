@@ -46,7 +46,8 @@ public:
     // whole report of that set.
     virtual DeviceCommand* setFilterAB(QByteArray previous) const = 0;
     virtual DeviceCommand* setTrackerParams(QByteArray previous) const = 0;
-    // The zonal filter coefficients of array A or B: count byte, then the values.
+    // The zonal filter coefficients of array A or B: count byte, then the values; null
+    // for an empty string.
     virtual DeviceCommand* setZoneFilterA(QByteArray values) const = 0;
     virtual DeviceCommand* setZoneFilterB(QByteArray values) const = 0;
     // A firmware-update request (header set or item set) over a copy of a firmware-update

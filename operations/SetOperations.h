@@ -225,7 +225,7 @@ public slots:
     bool setMonitorEdges(bool monitorA, bool monitorB);
     void setMonEdgeDiagAB();
     // One shot: writes theThreshold as the edge threshold when it differs from the
-    // current press threshold.
+    // current edge threshold.
     void setThresholds(int theThreshold);
     // One shot: touch and press threshold +/- theValue, when the touch result stays in
     // 0..255 (a press result outside 0..255 is left unwritten).

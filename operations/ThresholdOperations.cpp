@@ -90,7 +90,9 @@ void ThresholdOperations::setThresholds(int theThreshold) {
         return;
     }
     auto command = m_source.commandOrAsk("threshold");
-    if (!command || theThreshold == command->pressThreshold()) {
+    // Compared with the field it writes: a value equal to the press threshold but not
+    // to the edge threshold must still be written.
+    if (!command || theThreshold == command->edgeThreshold()) {
         return;
     }
     command->setEdgeThreshold(theThreshold);

@@ -22,6 +22,16 @@ bool refuseUnlessControllerBlock(const QByteArray& block, int responseCode, cons
                      .arg(block.size()));
     return true;
 }
+// A zonal command without coefficients would tell the controller its array has no
+// wires; the controller takes the count byte as it comes.
+CommandSetZoneFilter* zoneFilter(int opcode, const QByteArray& values) {
+    if (values.isEmpty()) {
+        TLOG_WARNING(
+            QStringLiteral("No zonal filter command %1 built without coefficients.").arg(opcode));
+        return nullptr;
+    }
+    return new CommandSetZoneFilter(opcode, values);
+}
 }  // namespace
 
 bool CommandFactory::isControllerBlock(const QByteArray& block, int responseCode) {
@@ -124,11 +134,11 @@ CommandSetTrackerParams* CommandFactory::setTrackerParams(const QByteArray& prev
 }
 
 CommandSetZoneFilter* CommandFactory::setZoneFilterA(const QByteArray& values) {
-    return new CommandSetZoneFilter(Opcode::SetZoneFilterA, values);
+    return zoneFilter(Opcode::SetZoneFilterA, values);
 }
 
 CommandSetZoneFilter* CommandFactory::setZoneFilterB(const QByteArray& values) {
-    return new CommandSetZoneFilter(Opcode::SetZoneFilterB, values);
+    return zoneFilter(Opcode::SetZoneFilterB, values);
 }
 
 commandsetfirmareupdate* CommandFactory::firmwareUpdateCommand(const QByteArray& previous) {

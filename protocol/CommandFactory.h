@@ -50,6 +50,8 @@ public:
     // Null (with a warning) unless previous is a whole tracker report (code 37, 60 bytes).
     static CommandSetTrackerParams* setTrackerParams(const QByteArray& previous);
     // Opcodes 31 (A) and 32 (B): the coefficient count, then the coefficients (at most 57).
+    // Null (with a warning) for an empty string: the caller checks that it holds one
+    // coefficient per wire of the array.
     static CommandSetZoneFilter* setZoneFilterA(const QByteArray& values);
     static CommandSetZoneFilter* setZoneFilterB(const QByteArray& values);
     // Header set (22) or item set (24) built from `previous`, normally a copy of the

@@ -18,6 +18,7 @@ constexpr int kLongestTimeMs = 24 * 60 * 60 * 1000;
 constexpr double kNoiseMax = 50.0;
 constexpr double kTouchStrengthMax = 100000.0;
 constexpr int kMaxWireIndex = 39;
+constexpr int kMaxPressLevel = 255;
 constexpr char kUpWord[] = "up";
 constexpr char kScenarioGroup[] = "scenario";
 
@@ -208,6 +209,9 @@ const QHash<QString, Setter>& setters() {
         {QStringLiteral("weakWireA"), integer(&S::weakWireA, -1, kMaxWireIndex)},
         {QStringLiteral("weakWireB"), integer(&S::weakWireB, -1, kMaxWireIndex)},
         {QStringLiteral("touches"), setTouches},
+        {QStringLiteral("pressAt"), integer(&S::pressAtMs, -1, kLongestTimeMs)},
+        {QStringLiteral("pressLevel"), integer(&S::pressLevel, 0, kMaxPressLevel)},
+        {QStringLiteral("pressNoise"), integer(&S::pressNoise, 0, int(kNoiseMax))},
         {QStringLiteral("latency"), integer(&S::latencyMs, 0, kLongestTimeMs)},
         {QStringLiteral("edgeInterval"), integer(&S::edgeIntervalMs, 0, kLongestTimeMs)},
         {QStringLiteral("scanInterval"), integer(&S::scanIntervalMs, 0, kLongestTimeMs)},

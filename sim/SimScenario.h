@@ -29,6 +29,15 @@
 //   touches                   scripted contacts: entries "atMs:a:b" (finger down at
 //                             sensor position a, b in 0..4095) and "atMs:up", separated
 //                             by blanks, ';' or ','
+//   pressAt                   from then on, while edge monitoring is on, a finger rests on
+//                             the middle of the sensor (the automatic sensitivity target):
+//                             the edge frames become exact instead of noisy (-1: never)
+//   pressLevel                edge level (0..255) of the middle wire of each array while
+//                             pressed; the other wires read the baseline of 16
+//   pressNoise                while pressed every wire alternates, frame by frame, between
+//                             its level + pressNoise and its level - pressNoise (counts,
+//                             0..50), so 2n frames have exactly that mean and a population
+//                             sigma of pressNoise
 //   latency                   answer latency
 //   edgeInterval, scanInterval, scanAreaInterval, diagInterval, fingerInterval
 //                             stream periods (0 disables that stream)
@@ -99,6 +108,9 @@ struct SimScenario {
     int weakWireA = -1;
     int weakWireB = -1;
     QList<Touch> touches;
+    int pressAtMs = -1;
+    int pressLevel = 40;
+    int pressNoise = 1;
 
     int latencyMs = 2;
     int edgeIntervalMs = 20;

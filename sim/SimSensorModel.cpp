@@ -58,6 +58,7 @@ void SimSensorModel::configure(const SimScenario& scenario) {
     m_weakA = wireOrNone(scenario.weakWireA, m_wiresA, "weak wire A");
     m_weakB = wireOrNone(scenario.weakWireB, m_wiresB, "weak wire B");
     m_touched = false;
+    m_pressed = false;
 }
 
 int SimSensorModel::wireCount(Array array) const {
@@ -112,7 +113,34 @@ quint8 SimSensorModel::toByte(double value) {
     return static_cast<quint8>(qBound(0, qRound(value), kByteMax));
 }
 
+void SimSensorModel::setPressedTarget(bool on, int level, int noise) {
+    if (on && !m_pressed) {
+        m_pressHigh[0] = m_pressHigh[1] = true;
+    }
+    m_pressed = on;
+    m_pressLevel = level;
+    m_pressNoise = noise;
+}
+
+// The middle wire at the press level, the others at the baseline, all swinging by the
+// press noise in turn, so the statistics of an even number of frames are known exactly.
+QByteArray SimSensorModel::pressedEdgeFrame(Array array) {
+    bool& high = m_pressHigh[array == Array::A ? 0 : 1];
+    const int swing = high ? m_pressNoise : -m_pressNoise;
+    high = !high;
+    const int middle = edgeCount(array) / 2;
+    QByteArray frame;
+    for (int wire = 0; wire < edgeCount(array); ++wire) {
+        const int level = wire == middle ? m_pressLevel : kBaseline;
+        frame.append(char(toByte(level + swing)));
+    }
+    return frame;
+}
+
 QByteArray SimSensorModel::edgeFrame(Array array, int prescaler) {
+    if (m_pressed) {
+        return pressedEdgeFrame(array);
+    }
     QByteArray frame;
     for (int wire = 0; wire < edgeCount(array); ++wire) {
         if (wireState(array, wire) == WireState::Broken) {

@@ -30,6 +30,10 @@ public:
 
     void setContact(bool down, int a, int b);
     bool isTouched() const { return m_touched; }
+    // The pressed target: while on, edge frames are exact (see the scenario keys pressAt,
+    // pressLevel, pressNoise) and ignore the prescaler, the noise and the finger.
+    void setPressedTarget(bool on, int level, int noise);
+    bool isPressedTarget() const { return m_pressed; }
 
     // One value per edge; `prescaler` scales the finger's signal (values below 1 count as 1).
     QByteArray edgeFrame(Array array, int prescaler);
@@ -64,7 +68,14 @@ private:
     int m_brokenB = -1;
     int m_weakA = -1;
     int m_weakB = -1;
+    QByteArray pressedEdgeFrame(Array array);
+
     bool m_touched = false;
+    bool m_pressed = false;
+    int m_pressLevel = 0;
+    int m_pressNoise = 0;
+    // Per array: whether the next pressed frame lies above its level.
+    bool m_pressHigh[2] = {true, true};
     int m_a = 0;
     int m_b = 0;
 };

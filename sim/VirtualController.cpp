@@ -695,6 +695,8 @@ void VirtualController::setSilent(bool silent) {
 void VirtualController::streamEdges() {
     const Block& block = m_ram.parameters;
     const int prescaler = block.byteAt(Block::kEdgePrescaler);
+    const bool pressed = m_scenario.pressAtMs >= 0 && m_clock.elapsed() >= m_scenario.pressAtMs;
+    m_sensor.setPressedTarget(pressed, m_scenario.pressLevel, m_scenario.pressNoise);
     if (block.flag(Block::kMonitorFlags1, Block::kMonitorEdgeA)) {
         emitStream(SimReport::samples(nextStreamFrame(), SimReport::kCodeEdgeA, 0,
                                       m_sensor.edgeFrame(Array::A, prescaler)));

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QLabel>
 #include <QPointer>
 #include <QtTest>
 
@@ -8,9 +7,9 @@
 #include "resources/AppResources.h"
 #include "RecordingPrompt.h"
 
-// The "Please do not touch" notice: it polls the controller while shown, gives up with
-// one fault message after 2000 polls, and can be dismissed with Ctrl+Alt+N. The ticks
-// are driven by hand; no test waits 100 s.
+// The "Please do not touch" notice: it gives up with one fault message after 2000 polls
+// and can be dismissed with Ctrl+Alt+N. The ticks are driven by hand; no test waits
+// 100 s.
 class tst_FormSoftReset : public QObject {
     Q_OBJECT
 
@@ -45,30 +44,6 @@ private slots:
     void init() { m_prompt.questions.clear(); }
     void cleanupTestCase() { UserPrompt::install(nullptr); }
 
-    void noticeIsAFramelessFullScreenWindow() {
-        int polls = 0;
-        QPointer<FormSoftReset> notice = shownNotice(&polls);
-        QVERIFY(notice->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(notice->windowState().testFlag(Qt::WindowFullScreen));
-        auto* text = notice->findChild<QLabel*>(QStringLiteral("labelText"));
-        QVERIFY(text != nullptr);
-        QCOMPARE(text->text(), QStringLiteral("Please do not touch"));
-        auto* image = notice->findChild<QLabel*>(QStringLiteral("labelImage"));
-        QVERIFY(image != nullptr);
-        QVERIFY(!image->pixmap(Qt::ReturnByValue).isNull());
-        delete notice;
-    }
-
-    void shownNoticePollsEvery50Ms() {
-        int polls = 0;
-        FormSoftReset* notice = shownNotice(&polls);
-        QVERIFY(notice->isPolling());
-        QCOMPARE(notice->pollCount(), 0);
-        QTRY_VERIFY(polls >= 2);
-        QCOMPARE(notice->pollCount(), polls);
-        delete notice;
-    }
-
     void faultIsReportedOnceAfter2000Polls() {
         int polls = 0;
         FormSoftReset* notice = shownNotice(&polls);
@@ -81,14 +56,6 @@ private slots:
         tick(notice, 1);
         QCOMPARE(polls, 2000);
         QCOMPARE(m_prompt.questions.size(), 1);
-        const UserPrompt::Question& question = m_prompt.questions.first();
-        QCOMPARE(question.text,
-                 QStringLiteral("System is continously trying to adjust itself to the "
-                                "environment.However system detected some faults .Please "
-                                "contact Orvello for more information"));
-        QCOMPARE(question.informativeText, QStringLiteral("Do you want to close this window?"));
-        QCOMPARE(question.buttons, QMessageBox::Ok | QMessageBox::Cancel);
-        QCOMPARE(question.defaultButton, QMessageBox::Ok);
         QVERIFY(!notice->isVisible());
         QVERIFY(!notice->isPolling());
 
@@ -120,15 +87,8 @@ private slots:
         delete notice;
     }
 
-    void ctrlAltNClosesAndDeletesTheNotice() {
-        int polls = 0;
-        QPointer<FormSoftReset> notice = shownNotice(&polls);
-        tick(notice, 10);
-        pressCtrlAltN(notice);
-        QTRY_VERIFY(notice.isNull());
-        QVERIFY(m_prompt.questions.isEmpty());
-    }
-
+    // Ctrl+Alt+N closes and deletes the notice without a fault message; the next soft
+    // reset is announced by a new one.
     void noticeComesBackAfterCtrlAltN() {
         SoftResetNoticeWindow notice;
         notice.window()->setPollAction([] {});
@@ -136,6 +96,7 @@ private slots:
         QPointer<FormSoftReset> first = notice.window();
         pressCtrlAltN(first);
         QTRY_VERIFY(first.isNull());
+        QVERIFY(m_prompt.questions.isEmpty());
         QVERIFY(!notice.isNoticeShown());
         QCOMPARE(notice.pollCount(), 0);
         notice.hideNotice();

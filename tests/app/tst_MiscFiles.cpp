@@ -1,6 +1,5 @@
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
@@ -11,11 +10,18 @@
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "device/LogReplayer.h"
+#include "protocol/FirmwareInformation.h"
 #include "app/MiscFiles.h"
 #include "RecordingPrompt.h"
 
-// The helpers behind the main window's secondary windows: the connection indicator,
-// the installation guide, and the way into replaying a recording.
+namespace {
+// A stored settings value: absent, false or true.
+enum Stored { Absent, False, True };
+}  // namespace
+Q_DECLARE_METATYPE(Stored)
+
+// The helpers behind the main window's secondary windows: the installation guide, the way
+// into replaying a recording, and the firmware-upgrade offer.
 class tst_MiscFiles : public QObject {
     Q_OBJECT
 
@@ -28,6 +34,19 @@ private:
         SillyLogger::instance()->setFilter(SillyLogger::Information | SillyLogger::Warning);
         SillyLogger::instance()->start(path);
         return path;
+    }
+
+    static void store(const char* key, Stored value) {
+        if (value != Absent) {
+            QSettings().setValue(QString::fromLatin1(key), value == True);
+        }
+    }
+    static Stored stored(const char* key) {
+        const QVariant value = QSettings().value(QString::fromLatin1(key));
+        if (!value.isValid()) {
+            return Absent;
+        }
+        return value.toBool() ? True : False;
     }
 
     static QString stopLog(const QString& path) {
@@ -46,6 +65,8 @@ private slots:
 
     void init() {
         QSettings().clear();
+        FirmwareInformation::instance().clear();
+        m_prompt.checkBoxChecked = false;
         m_prompt.questions.clear();
         m_prompt.fileQuestions.clear();
         m_prompt.chosenFile.clear();
@@ -56,19 +77,6 @@ private slots:
         SillyLogger::instance()->stop();
         SillyLogger::instance()->setFilter(0);
         QSettings().clear();
-    }
-
-    void indicatorShowsTheMatchingTextAndStyle() {
-        QLabel label;
-        for (bool flag : {true, false}) {
-            MiscFiles::updateBooleanTextAndStyle(&label, flag, QStringLiteral("yes"),
-                                                 QStringLiteral("no"), QStringLiteral("green"),
-                                                 QStringLiteral("red"));
-            QCOMPARE(label.text(), flag ? QStringLiteral("yes") : QStringLiteral("no"));
-            QCOMPARE(label.styleSheet(), flag ? QStringLiteral("green") : QStringLiteral("red"));
-        }
-        // No label: nothing to update, and no crash.
-        MiscFiles::updateBooleanTextAndStyle(nullptr, true, {}, {}, {}, {});
     }
 
     void helpOpensTheInstallationGuide() {
@@ -103,10 +111,6 @@ private slots:
         const QString text = stopLog(log);
 
         QCOMPARE(m_prompt.questions.size(), 1);
-        QCOMPARE(m_prompt.questions.first().text, QStringLiteral("File not found"));
-        QCOMPARE(m_prompt.questions.first().informativeText,
-                 QStringLiteral("Do you want to proceed further or close the application"));
-        QCOMPARE(m_prompt.questions.first().buttons, QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(text.contains(QStringLiteral("[I]")) &&
                      text.contains(QStringLiteral(": File not found")),
                  logged);
@@ -117,9 +121,7 @@ private slots:
         MiscFiles misc(&m_window);
         misc.showSensThresholdEditor();
         QCOMPARE(m_prompt.fileQuestions.size(), 1);
-        QCOMPARE(m_prompt.fileQuestions.first().caption, QStringLiteral("Open File"));
-        QCOMPARE(m_prompt.fileQuestions.first().directory, QStringLiteral("*.log"));
-        QCOMPARE(m_prompt.fileQuestions.first().filter, QStringLiteral("Replay Log files (*.log)"));
+        QVERIFY(m_prompt.fileQuestions.first().filter.contains(QStringLiteral("(*.log)")));
     }
 
     // Live, the graph window opens once (a second request brings the same one forward);
@@ -181,6 +183,72 @@ private slots:
         misc.showReplayWindow();
         QCOMPARE(m_prompt.fileQuestions.size(), 1);
         QCOMPARE(dispatcher->ioProvider(), before);
+    }
+
+    // The firmware-upgrade offer: when it asks, and what a remembered decision does to the
+    // next start.
+    void asksOnlyWhenAnOfferIsDue_data() {
+        QTest::addColumn<bool>("flag");
+        QTest::addColumn<Stored>("minUiRepoFlag");
+        QTest::addColumn<Stored>("firstConfiguration");
+        QTest::addColumn<bool>("asks");
+        QTest::addRow("newer firmware, nothing stored") << true << Absent << Absent << true;
+        QTest::addRow("nothing newer") << false << Absent << Absent << false;
+        QTest::addRow("nothing newer, upgrades wanted") << false << True << True << false;
+        QTest::addRow("remembered No") << true << False << True << false;
+        QTest::addRow("remembered Yes") << true << True << True << true;
+        QTest::addRow("flag cleared but no decision stored") << true << False << Absent << true;
+        QTest::addRow("decision stored, flag absent reads as false")
+            << true << Absent << True << false;
+    }
+    void asksOnlyWhenAnOfferIsDue() {
+        QFETCH(bool, flag);
+        QFETCH(Stored, minUiRepoFlag);
+        QFETCH(Stored, firstConfiguration);
+        QFETCH(bool, asks);
+        store("VersionValue/minUiRepoFlag", minUiRepoFlag);
+        store("VersionValue/FirstConfiguration", firstConfiguration);
+        m_prompt.button = QMessageBox::Yes;
+        MiscFiles files(&m_window);
+        const bool accepted =
+            files.showCompatibilityMessage(flag, QStringLiteral("/x/Firmware/620_4040.ovu"));
+        QCOMPARE(m_prompt.questions.size(), asks ? 1 : 0);
+        QCOMPARE(accepted, asks);
+    }
+
+    void answersAndWhatIsRemembered_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("remember");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<Stored>("minUiRepoFlag");
+        QTest::addColumn<Stored>("firstConfiguration");
+        const QString file = QStringLiteral("/x/Firmware/620_4040.ovu");
+        QTest::addRow("Yes") << int(QMessageBox::Yes) << false << file << true << Absent << Absent;
+        QTest::addRow("Yes, remembered")
+            << int(QMessageBox::Yes) << true << file << true << True << True;
+        QTest::addRow("No") << int(QMessageBox::No) << false << file << false << Absent << Absent;
+        QTest::addRow("No, remembered")
+            << int(QMessageBox::No) << true << file << false << False << True;
+        QTest::addRow("box closed counts as No, remembered")
+            << int(QMessageBox::NoButton) << true << file << false << False << True;
+        QTest::addRow("Yes without a file uploads nothing")
+            << int(QMessageBox::Yes) << false << QString() << false << Absent << Absent;
+    }
+    void answersAndWhatIsRemembered() {
+        QFETCH(int, button);
+        QFETCH(bool, remember);
+        QFETCH(QString, fileName);
+        QFETCH(bool, accepted);
+        QFETCH(Stored, minUiRepoFlag);
+        QFETCH(Stored, firstConfiguration);
+        m_prompt.button = QMessageBox::StandardButton(button);
+        m_prompt.checkBoxChecked = remember;
+        MiscFiles files(&m_window);
+        QCOMPARE(files.showCompatibilityMessage(true, fileName), accepted);
+        QVERIFY(!m_prompt.questions.last().checkBoxText.isEmpty());
+        QCOMPARE(stored("VersionValue/minUiRepoFlag"), minUiRepoFlag);
+        QCOMPARE(stored("VersionValue/FirstConfiguration"), firstConfiguration);
     }
 };
 

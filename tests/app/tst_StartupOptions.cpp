@@ -85,27 +85,56 @@ private slots:
         }
     }
 
-    void replayModeAndStoredFlag_data() {
+    // What a command line asks for: replay (and the stored no-soft-reset flag, which only
+    // the replay flag sets), the virtual controller, a screenshot; or an error.
+    void optionsAreParsed_data() {
         QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("parsed");
         QTest::addColumn<bool>("replayMode");
         QTest::addColumn<bool>("noSoftReset");
-        QTest::addRow("live") << "" << false << false;
-        QTest::addRow("replay flag") << "-r" << true << true;
-        QTest::addRow("replay long flag") << "--replay" << true << true;
-        QTest::addRow("file alone replays but does not store the flag")
-            << "-f record.log" << true << false;
-        QTest::addRow("file long option") << "--file record.log" << true << false;
-        QTest::addRow("flag and file") << "-r -f record.log" << true << true;
+        QTest::addColumn<bool>("simulation");
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QString>("screenshot");
+        auto row = [](const char* name, const char* arguments, bool parsed, bool replay,
+                      bool noSoftReset, bool simulation = false, const char* scenario = "",
+                      const char* screenshot = "") {
+            QTest::addRow("%s", name) << QString(arguments) << parsed << replay << noSoftReset
+                                      << simulation << QString(scenario) << QString(screenshot);
+        };
+        row("live", "", true, false, false);
+        row("replay flag", "-r", true, true, true);
+        row("replay long flag", "--replay", true, true, true);
+        row("file alone replays but does not store the flag", "-f record.log", true, true, false);
+        row("file long option", "--file record.log", true, true, false);
+        row("flag and file", "-r -f record.log", true, true, true);
+        row("simulate", "--simulate", true, false, false, true);
+        row("scenario implies simulate", "--scenario split=4024,brokenWireA=7", true, false, false,
+            true, "split=4024,brokenWireA=7");
+        row("screenshot", "--simulate --screenshot main.png", true, false, false, true, "",
+            "main.png");
+        row("unknown option", "--frobnicate", false, false, false);
+        row("level without value", "-l", false, false, false);
+        row("file without value", "--file", false, false, false);
+        row("scenario without value", "--scenario", false, false, false);
     }
-
-    void replayModeAndStoredFlag() {
+    void optionsAreParsed() {
         QFETCH(QString, arguments);
+        QFETCH(bool, parsed);
         QFETCH(bool, replayMode);
         QFETCH(bool, noSoftReset);
-
+        QFETCH(bool, simulation);
+        QFETCH(QString, scenario);
+        QFETCH(QString, screenshot);
         StartupOptions options;
-        QVERIFY(options.parse(commandLine(arguments)));
+        QCOMPARE(options.parse(commandLine(arguments)), parsed);
+        QCOMPARE(options.errorText().isEmpty(), parsed);
+        if (!parsed) {
+            return;
+        }
         QCOMPARE(options.isReplayMode(), replayMode);
+        QCOMPARE(options.isSimulation(), simulation);
+        QCOMPARE(options.scenario(), scenario);
+        QCOMPARE(options.screenshotFileName(), screenshot);
 
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -113,77 +142,6 @@ private slots:
         settings.setValue(QStringLiteral("Calibration/NoSoftReset"), !noSoftReset);
         options.writeSettings(settings);
         QCOMPARE(settings.value(QStringLiteral("Calibration/NoSoftReset")).toBool(), noSoftReset);
-    }
-
-    void virtualControllerAndScreenshotOptions_data() {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<bool>("simulation");
-        QTest::addColumn<QString>("scenario");
-        QTest::addColumn<QString>("screenshot");
-        auto row = [](const char* name, const char* arguments, bool simulation,
-                      const char* scenario, const char* screenshot) {
-            QTest::addRow("%s", name)
-                << QString(arguments) << simulation << QString(scenario) << QString(screenshot);
-        };
-        row("live", "", false, "", "");
-        row("simulate", "--simulate", true, "", "");
-        row("scenario implies simulate", "--scenario split=4024,brokenWireA=7", true,
-            "split=4024,brokenWireA=7", "");
-        row("screenshot", "--simulate --screenshot main.png", true, "", "main.png");
-    }
-
-    void virtualControllerAndScreenshotOptions() {
-        QFETCH(QString, arguments);
-        QFETCH(bool, simulation);
-        QFETCH(QString, scenario);
-        QFETCH(QString, screenshot);
-        StartupOptions options;
-        QVERIFY(options.parse(commandLine(arguments)));
-        QCOMPARE(options.isSimulation(), simulation);
-        QCOMPARE(options.scenario(), scenario);
-        QCOMPARE(options.screenshotFileName(), screenshot);
-        QVERIFY(!options.isReplayMode());
-    }
-
-    void badOptionsAreRejected_data() {
-        QTest::addColumn<QString>("arguments");
-        QTest::addRow("unknown option") << "--frobnicate";
-        QTest::addRow("level without value") << "-l";
-        QTest::addRow("file without value") << "--file";
-        QTest::addRow("scenario without value") << "--scenario";
-    }
-
-    void badOptionsAreRejected() {
-        QFETCH(QString, arguments);
-        StartupOptions options;
-        QVERIFY(!options.parse(commandLine(arguments)));
-        QVERIFY(!options.errorText().isEmpty());
-        QCOMPARE(int(m_logger->filter()), 0);
-    }
-
-    void helpListsEveryOption() {
-        StartupOptions options;
-        // The parser wraps long descriptions; compare with the line breaks folded.
-        const QString help = options.helpText().simplified();
-        const QStringList expected{
-            QStringLiteral("Setup utility from Orvello"),
-            QStringLiteral("-l, --debug-level <level[0-15]>"),
-            QStringLiteral("Sets the debug level."),
-            QStringLiteral("-m, --debug-mask <hex mask [00-FF]>"),
-            QStringLiteral("Sets the debug mask for more flexible debugging."),
-            QStringLiteral("-r, --replay"),
-            QStringLiteral("Starts the application without waiting for a device to be connected."),
-            QStringLiteral("-f, --file <file>"),
-            QStringLiteral("If present it opens a file for replay"),
-            QStringLiteral("--help"),
-            QStringLiteral("--version"),
-            QStringLiteral("--simulate"),
-            QStringLiteral("--scenario <file|items>"),
-            QStringLiteral("--screenshot <png file>"),
-        };
-        for (const QString& text : expected) {
-            QVERIFY2(help.contains(text.simplified()), qPrintable(text));
-        }
     }
 
     // The built tool, started without a display (and with no usable platform plugin):

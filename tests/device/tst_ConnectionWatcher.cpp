@@ -150,8 +150,6 @@ private slots:
         rig.watcher.heartBeatHandler();
         rig.feed(false);
         QVERIFY(rig.watcher.isRunning());
-        QCOMPARE(rig.watcher.elapsedMs(), 0);
-        QCOMPARE(rig.watcher.missCount(), 0);
     }
 
     void queryDataIsDetached() {

@@ -2,7 +2,6 @@
 #include <QtTest>
 
 #include "device/DeviceBridge.h"
-#include "LogSpy.h"
 #include "TestDeviceKind.h"
 
 namespace {
@@ -69,12 +68,8 @@ private slots:
         QCOMPARE(replacement->parent(), &kind);
         QCOMPARE(kind.delegateByData(QByteArray::fromHex("0003")), kind.delegate("Gamma"));
         QCOMPARE(kind.delegateByData(QByteArray::fromHex("0028")), replacement);
-        LogSpy log;
         kind.registerResponseDelegate(nullptr);
         QCOMPARE(kind.delegateNames().size(), 3);
-        QCOMPARE(log.count(SillyLogger::Warning,
-                           QStringLiteral("A null response delegate was not registered.")),
-                 1);
     }
 
     void bridgeWalksKindsInNameOrder() {
@@ -95,13 +90,8 @@ private slots:
         bridge.addDeviceKind(new TestDeviceKind(&bridge));
         bridge.setCurrentDeviceKind(QStringLiteral("TestKind"));
         QVERIFY(bridge.currentDevice() != nullptr);
-        LogSpy log;
         bridge.setCurrentDeviceKind(QStringLiteral("Nope"));
         QVERIFY(bridge.currentDevice() == nullptr);
-        bridge.setCurrentDeviceKind(QString());
-        QCOMPARE(log.messages(SillyLogger::Warning),
-                 (QStringList{"Device {Nope} not found, current device is NULL!",
-                              "Device {} not found, current device is NULL!"}));
     }
 
     void kindOfTheSameNameReplacesTheFirst() {
@@ -114,9 +104,8 @@ private slots:
         QVERIFY(bridge.currentDevice() == nullptr);
         QCOMPARE(bridge.deviceKindNames(), QStringList{"Kind"});
         QCOMPARE(bridge.nameFromVidPid(2, 2), QStringLiteral("Kind"));
-        LogSpy log;
         bridge.addDeviceKind(nullptr);
-        QCOMPARE(log.countContaining(SillyLogger::Warning, QStringLiteral("was not added")), 1);
+        QCOMPARE(bridge.deviceKindNames(), QStringList{"Kind"});
     }
 };
 

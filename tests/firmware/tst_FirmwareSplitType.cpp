@@ -56,7 +56,7 @@ private slots:
 
         check.checkWireCount();
         QVERIFY(check.isStarted());
-        QVERIFY(header.wait());
+        QVERIFY(header.wait(SimRig::kWaitMs));
         QCOMPARE(header.count(), 1);
         QCOMPARE(check.aWireCount(), wiresA);
         QCOMPARE(check.bWireCount(), wiresB);
@@ -146,7 +146,7 @@ private slots:
         FirmwareSplitType check(&link.dispatcher, &link.ops);
         QSignalSpy header(&check, &FirmwareSplitType::signal_getHeader);
         check.checkWireCount();
-        QVERIFY(header.wait());
+        QVERIFY(header.wait(SimRig::kWaitMs));
         QCOMPARE(check.aWireCount(), 40);
         QCOMPARE(check.bWireCount(), 40);
         QCOMPARE(announced.count(), 1);

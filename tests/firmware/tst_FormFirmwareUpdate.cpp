@@ -1,7 +1,5 @@
-#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
@@ -90,20 +88,6 @@ private slots:
         FirmwareInformation::instance().clear();
         QVERIFY(OvuFile().write(QStringLiteral("620_4040.ovu")));
         QVERIFY(OvuFile().write(QStringLiteral("x_4024.ovu")));
-    }
-
-    void opensShowingTheControllerState() {
-        DialogRig rig;
-        QVERIFY(rig.open());
-        QCOMPARE(rig.dialog->windowTitle(), QStringLiteral("tavirel Firmware Update"));
-        QCOMPARE(rig.button()->text(), QStringLiteral("Choose File ..."));
-        QCOMPARE(rig.bar("progressBar"), 0);
-        QCOMPARE(rig.bar("progressBar_commit"), 0);
-        const QStringList lines = rig.text().split(QLatin1Char('\n'));
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d{1,3} Running State:$"))
-                    .match(lines.first())
-                    .hasMatch());
-        QVERIFY(lines.at(1).endsWith(QStringLiteral(" The Current Firmware Version: 615")));
     }
 
     void splitTypeGuard_data() {

@@ -20,6 +20,7 @@
 #include "firmware/FirmwareSplitType.h"
 #include "firmware/FirmwareUploader.h"
 #include "firmware/FormFirmwareUpdate.h"
+#include "app/BoardStartSequence.h"
 #include "app/MainBreadcrumbedWindow.h"
 #include "app/MiscFiles.h"
 #include "resources/AppResources.h"
@@ -38,6 +39,9 @@
 // the starts, as they do between two runs of the tool.
 
 namespace {
+// How long a start may take on a loaded machine; a start that works takes a second or two.
+constexpr int kWaitMs = 30000;
+
 struct StartCase {
     const char* name;
     int wiresB;
@@ -105,6 +109,13 @@ void quickenTheLink() {
     periods.diagInTestModeRetryMs = 20;
     periods.slowInTestModeRetryMs = 20;
     SetOperations::instance()->setPeriods(periods);
+}
+
+// Steps that wait long enough for a loaded machine; a start that works never waits one out.
+BoardStartSequence::Timings patientTimings() {
+    BoardStartSequence::Timings timings;
+    timings.firstBlock = timings.wireCounts = timings.firmwareHeader = {kWaitMs / 3, 3};
+    return timings;
 }
 
 // A replay log written by hand: the device line, then reports with their arrival times.
@@ -180,11 +191,12 @@ private slots:
         LogSpy log;
 
         MainBreadcrumbedWindow window;
+        window.boardStartSequence()->setTimings(patientTimings());
         window.show();
         QSignalSpy versionQuery(&window, &MainBreadcrumbedWindow::finishedVersionQuery);
         QVERIFY(!window.isEnabled());
-        QVERIFY(versionQuery.wait(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), 10000);
+        QVERIFY(versionQuery.wait(kWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), kWaitMs);
         QVERIFY(window.isIndicatorOn());
         QCOMPARE(FirmwareInformation::instance().splitType(), start->wiresB == 40 ? 4040 : 4024);
 
@@ -201,11 +213,12 @@ private slots:
         if (qstrlen(start->uploadedFile) > 0) {
             const QString path =
                 QDir::currentPath() + QStringLiteral("/Firmware/") + start->uploadedFile;
-            QTRY_VERIFY_WITH_TIMEOUT(window.miscFiles()->firmwareUpdateDialog() != nullptr, 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(window.miscFiles()->firmwareUpdateDialog() != nullptr,
+                                     kWaitMs);
             FormFirmwareUpdate* dialog = window.miscFiles()->firmwareUpdateDialog();
             QCOMPARE(dialog->fileName(), path);
             QSignalSpy uploaded(dialog->uploader(), &FirmwareUploader::uploadFinished);
-            QVERIFY(uploaded.wait(20000));
+            QVERIFY(uploaded.wait(kWaitMs));
             QCOMPARE(uploaded.first().first().toBool(), true);
             QCOMPARE(device.controller.firmware().running().version, 0x620u);
             // Nothing more was asked: no second question, no file dialog.
@@ -215,14 +228,15 @@ private slots:
         }
         const QString wizard = QStringLiteral("not available: the setup wizard");
         if (start->firstRunWizard) {
-            QTRY_COMPARE_WITH_TIMEOUT(countContaining(log, wizard), 1, 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(countContaining(log, wizard), 1, kWaitMs);
         }
         // The edge stream the measurement needed is off again.
         ResponseDelegateCurrentParameters* parameters =
             qobject_cast<ResponseDelegateCurrentParameters*>(
                 DeviceEventDispatcher::instance()->responseDelegate(
                     QStringLiteral("CurrentParameters")));
-        QTRY_VERIFY(!parameters->isMonitorEdgeA() && !parameters->isMonitorEdgeB());
+        QTRY_VERIFY_WITH_TIMEOUT(!parameters->isMonitorEdgeA() && !parameters->isMonitorEdgeB(),
+                                 kWaitMs);
         // Neither path leads to the other.
         QCOMPARE(countContaining(log, wizard), start->firstRunWizard ? 1 : 0);
         if (qstrlen(start->uploadedFile) == 0) {
@@ -247,7 +261,7 @@ private:
         MainBreadcrumbedWindow window;
         QSignalSpy completed(dispatcher, &DeviceEventDispatcher::LoggingCompleted);
         QVERIFY(replayer.deviceConnect(file.fileName(), 0, 0));
-        QVERIFY(completed.wait(10000));
+        QVERIFY(completed.wait(kWaitMs));
 
         // The recorded parameters started the board, but the recorded edges measure nothing
         // and no firmware header is asked for.
@@ -288,7 +302,7 @@ private:
         start.setProcessChannelMode(QProcess::MergedChannels);
         start.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--start"), caseName, folder.path()});
-        QVERIFY(start.waitForFinished(60000));
+        QVERIFY(start.waitForFinished(4 * kWaitMs));
         const QByteArray output = start.readAll();
         QVERIFY2(start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0,
                  output.constData());

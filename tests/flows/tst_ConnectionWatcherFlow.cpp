@@ -68,17 +68,17 @@ private slots:
         QSignalSpy back(&rig.watcher, &ConnectionWatcher::sigReconnecting);
         rig.watcher.doConnections();
         rig.board.unplug();
-        QVERIFY(lost.wait());
+        QVERIFY(lost.wait(SimRig::kWaitMs));
         QCOMPARE(rig.watcher.state(), int(ConnectionWatcher::Reconnecting));
         QCOMPARE(back.count(), 0);
         rig.board.replug();
-        QVERIFY(back.wait());
+        QVERIFY(back.wait(SimRig::kWaitMs));
         QCOMPARE(rig.watcher.state(), int(ConnectionWatcher::Connected));
         // The reconnected controller answers again.
         QSignalSpy answers(rig.parameters(),
                            &ResponseDelegateCurrentParameters::signalTouchThreshold);
         rig.dispatcher.queueCommand(CommandFactory::getParams());
-        QVERIFY(answers.wait());
+        QVERIFY(answers.wait(SimRig::kWaitMs));
         QCOMPARE(lost.count(), 1);
     }
 };

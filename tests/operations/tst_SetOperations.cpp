@@ -113,8 +113,10 @@ private slots:
             << "" << step(&S::setThresholds, 0x30) << "3=30" << true;
         QTest::addRow("setThresholds out of range sends nothing")
             << "" << step(&S::setThresholds, 300) << "" << false;
-        QTest::addRow("setThresholds equal to press sends nothing")
-            << "" << step(&S::setThresholds, 0x5a) << "" << false;
+        QTest::addRow("setThresholds equal to edge sends nothing")
+            << "" << step(&S::setThresholds, 0x64) << "" << false;
+        QTest::addRow("setThresholds equal to press still writes the edge")
+            << "" << step(&S::setThresholds, 0x5a) << "3=5a" << true;
     }
     void oneShotSteps() {
         QFETCH(QString, start);

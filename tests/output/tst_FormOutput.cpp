@@ -12,7 +12,7 @@
 
 #include "protocol/ParameterFieldSupport.h"
 #include "output/FormOutput.h"
-#include "tests/support/SimRig.h"
+#include "tests/support/PageRig.h"
 
 namespace {
 // The current-parameters block as the controller answers it: byte 8 output encoding,
@@ -36,29 +36,26 @@ class tst_FormOutput : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SimRig> m_rig;
-    std::unique_ptr<FormOutput> m_form;
+    std::unique_ptr<PageRig<FormOutput>> m_rig;
+    FormOutput* m_form = nullptr;
 
     // A board reporting the given encoding and output state, and the form over it.
     void start(int encoding, bool enabled) {
-        m_rig = std::make_unique<SimRig>();
-        QVERIFY(m_rig->connectBoard());
-        QVERIFY(m_rig->pokeBlock([encoding, enabled](QByteArray& block) {
-            block[kEncoding] = char(encoding);
-            const quint8 flags = quint8(block.at(kOutputFlags));
-            block[kOutputFlags] = char(enabled ? flags | kEnabledBit : flags & ~kEnabledBit);
+        m_rig = std::make_unique<PageRig<FormOutput>>();
+        QVERIFY(m_rig->open([this, encoding, enabled] {
+            return m_rig->pokeBlock([encoding, enabled](QByteArray& block) {
+                block[kEncoding] = char(encoding);
+                const quint8 flags = quint8(block.at(kOutputFlags));
+                block[kOutputFlags] = char(enabled ? flags | kEnabledBit : flags & ~kEnabledBit);
+            });
         }));
-        m_form = std::make_unique<FormOutput>(&m_rig->dispatcher, &m_rig->ops);
+        m_form = m_rig->page;
         m_form->setApplyRetryInterval(10);
     }
 
     template <typename T>
     T* child(const char* name) const {
-        T* widget = m_form->findChild<T*>(QString::fromLatin1(name));
-        if (widget == nullptr) {
-            qWarning("no child %s", name);
-        }
-        return widget;
+        return m_rig->child<T>(name);
     }
     QPushButton* button(const char* name) const { return child<QPushButton>(name); }
     QRadioButton* radio(const char* name) const { return child<QRadioButton>(name); }
@@ -96,33 +93,7 @@ private slots:
 
     void cleanup() {
         ParameterFieldSupport::setLookup({});
-        m_form.reset();
         m_rig.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void widgetsCarryTheirTexts() {
-        start(3, true);
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("Output"));
-        QStringList texts;
-        for (const char* name : kModeButtons) {
-            texts << button(name)->text();
-        }
-        for (const char* name : {"radioButton_NoTouch", "radioButton_Mouse",
-                                 "radioButton_SingleTouch", "radioButton_MultiTouch"}) {
-            texts << radio(name)->text();
-        }
-        auto* combo = child<QComboBox>("comboOutputEncoding");
-        for (int i = 0; i < combo->count(); ++i) {
-            texts << combo->itemText(i);
-        }
-        QCOMPARE(texts,
-                 (QStringList{"Mouse", "One Touch", "Two Touch", "Output Off", "Mouse", "One Touch",
-                              "Two Touch", "Mouse (1)", "One Touch (2)", "Two Touch (3)"}));
-        QVERIFY(button("buttonDisableOutput")->text().isEmpty());
-        // The form starts on its advanced page with "One Touch (2)" chosen.
-        QCOMPARE(combo->currentIndex(), 1);
-        QCOMPARE(m_form->stackIndex(), int(FormOutput::AdvancedPage));
     }
 
     void modeButtonLeavesTheControllerInThatMode_data() {
@@ -141,7 +112,7 @@ private slots:
         m_form->setStackIndex(FormOutput::ModeButtonsPage);
         m_form->loadMode();
         QSignalSpy finished(&m_rig->ops, &SetOperations::signal_finishedSetOutputFlagMode);
-        QSignalSpy modeChanged(m_form.get(), &FormOutput::modeChanged);
+        QSignalSpy modeChanged(m_form, &FormOutput::modeChanged);
 
         button(qPrintable(buttonName))->click();
 

@@ -341,18 +341,6 @@ private slots:
         QCOMPARE(set->execute(), command);
     }
 
-    void trackerExecuteSignals() {
-        ResponseDelegateTrackerParams delegate;
-        QStringList order;
-        connect(&delegate, qOverload<>(&ResponseDelegateTrackerParams::valuesChanged), this,
-                [&] { order << "changed"; });
-        connect(&delegate, qOverload<QByteArray>(&ResponseDelegateTrackerParams::valuesChanged),
-                this, [&](const QByteArray& m) { order << "memento " + m.toHex(); });
-        delegate.addData(hex("00250001"));
-        delegate.execute();
-        QCOMPARE(order, (QStringList{"changed", "memento 00250001"}));
-    }
-
     void shortTrackerBlockIsNotStamped() {
         // Ten bytes: the block holds the first field and no stamp byte.
         CommandSetTrackerParams set;

@@ -40,6 +40,7 @@ class tst_PomelarKind : public QObject {
     Q_OBJECT
 
 private slots:
+    // The USB ids the controller is looked for under, in the order they are tried.
     void pairsAreTriedInOrderAndRecogniseTheKind() {
         DeviceEventDispatcher dispatcher;
         auto* kind = new PomelarKind(dispatcher.deviceBridge());
@@ -48,11 +49,8 @@ private slots:
         QCOMPARE(kind->vidPidList(), pairs);
         QCOMPARE(dispatcher.vidPidRotation(), pairs);
         QVERIFY(!kind->isVidPidOwned(0x25C8, 0x0005));
-        QCOMPARE(dispatcher.deviceBridge()->nameFromVidPid(0x14C8, 5),
-                 QStringLiteral("PomelarKind"));
         QVERIFY(dispatcher.setDeviceKind(0x102E, 0x14));
         QCOMPARE(dispatcher.deviceBridge()->currentDevice(), kind);
-        QVERIFY(dynamic_cast<PomelarCommandFactory*>(kind->commandFactory()) != nullptr);
     }
 
     void builderBytes_data() {

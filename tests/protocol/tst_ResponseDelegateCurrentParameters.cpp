@@ -124,16 +124,6 @@ private slots:
         SillyLogger::instance()->setFilter(0);
     }
 
-    void holdsTwentyZeroBytesBeforeTheFirstAnswer() {
-        ResponseDelegateCurrentParameters delegate;
-        QCOMPARE(delegate.data(), QByteArray(20, '\0'));
-        QVERIFY(!delegate.hasData());
-        // Fields beyond the placeholder read as zero.
-        QCOMPARE(delegate.hysteresisValue(), 0);
-        QVERIFY(!delegate.isMonitorDiagA());
-        QVERIFY(m_notices.isEmpty());
-    }
-
     void firstAnswerRunsEveryStepInOrder() {
         ResponseDelegateCurrentParameters delegate;
         SignalLog log(&delegate);

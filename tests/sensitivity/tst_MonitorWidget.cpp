@@ -309,15 +309,10 @@ private slots:
         stroke(0, QPoint(300, 200), QPoint(400, 200));
         QDir here;
         const QStringList before = here.entryList(QDir::Files);
-        QString caption, filter;
-        m_monitor->setSaveFileChooser([&](QWidget*, const QString& c, const QString& f) {
-            caption = c;
-            filter = f;
+        m_monitor->setSaveFileChooser([&](QWidget*, const QString&, const QString&) {
             return chosen.isNull() ? QString() : here.absoluteFilePath(chosen);
         });
         m_monitor->findChild<QToolButton*>(QStringLiteral("buttonSave"))->click();
-        QCOMPARE(caption, QStringLiteral("Save Image File"));
-        QCOMPARE(filter, QStringLiteral("Image File (*.png);;All Files (*)"));
         if (chosen.isNull()) {
             QCOMPARE(here.entryList(QDir::Files), before);
             QVERIFY(!QFile::exists(QStringLiteral("image")));

@@ -62,29 +62,6 @@ private slots:
                  OvTargetProgress::Completed);
     }
 
-    void arcGeometry_data() {
-        QTest::addColumn<QSizeF>("size");
-        QTest::addColumn<bool>("circular");
-        QTest::addColumn<QRectF>("ellipse");
-        QTest::addColumn<double>("penWidth");
-        // Radii 0.85 x 100 = 85 and 0.85 x 50 = 42.5 around the centre (100, 50).
-        QTest::addRow("free") << QSizeF(200, 100) << false << QRectF(15, 7.5, 170, 85)
-                              << (85 + 42.5) / 16;
-        QTest::addRow("circular takes the smaller")
-            << QSizeF(200, 100) << true << QRectF(57.5, 7.5, 85, 85) << 85.0 / 16;
-        QTest::addRow("square") << QSizeF(160, 160) << false << QRectF(12, 12, 136, 136) << 8.5;
-    }
-    void arcGeometry() {
-        QFETCH(QSizeF, size);
-        QFETCH(bool, circular);
-        QFETCH(QRectF, ellipse);
-        QFETCH(double, penWidth);
-        const OvTargetProgress::ArcGeometry geometry =
-            OvTargetProgress::arcGeometry(size, circular);
-        QCOMPARE(geometry.ellipse, ellipse);
-        QCOMPARE(geometry.penWidth, penWidth);
-    }
-
     void arcAndText() {
         OvTargetProgress target;
         target.setValue(25);

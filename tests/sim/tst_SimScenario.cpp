@@ -114,31 +114,17 @@ private slots:
         QCOMPARE(scenario.firmwareFailure, SimScenario::FirmwareFailure::None);
     }
 
-    void touchesAreParsedAndSortedByTime() {
-        QList<SimScenario::Touch> touches;
-        QString error;
-        QVERIFY(SimScenario::parseTouches("2000:up; 500:100:4095 , 0:0:0", &touches, &error));
-        QCOMPARE(touches.size(), 3);
-        QCOMPARE(touches.at(0).atMs, 0);
-        QVERIFY(touches.at(0).down);
-        QCOMPARE(touches.at(1).atMs, 500);
-        QCOMPARE(touches.at(1).a, 100);
-        QCOMPARE(touches.at(1).b, 4095);
-        QCOMPARE(touches.at(2).atMs, 2000);
-        QVERIFY(!touches.at(2).down);
-    }
-
+    // Touch lists hold commas of their own, are sorted by time, and a bad item stops the
+    // list where it stands.
     void argumentListWithTouchesHoldingCommas() {
         SimScenario scenario;
-        QVERIFY(scenario.applyArgument("split=2440,touches=100:10:20,900:up,latency=9"));
+        QVERIFY(scenario.applyArgument("split=2440,touches=900:up; 100:10:4095,0:0:0,latency=9"));
         QCOMPARE(scenario.wiresA, 24);
         QCOMPARE(scenario.latencyMs, 9);
-        QCOMPARE(scenario.touches.size(), 2);
-        QCOMPARE(scenario.touches.at(1).atMs, 900);
-    }
-
-    void argumentStopsAtFirstBadItem() {
-        SimScenario scenario;
+        QCOMPARE(scenario.touches.size(), 3);
+        QCOMPARE(scenario.touches.at(1).atMs, 100);
+        QCOMPARE(scenario.touches.at(1).b, 4095);
+        QVERIFY(!scenario.touches.at(2).down);
         QString error;
         QVERIFY(!scenario.applyArgument("latency=3,split,noise=4", &error));
         QCOMPARE(scenario.latencyMs, 3);
@@ -146,38 +132,29 @@ private slots:
         QVERIFY(error.contains("split"));
     }
 
-    void fileWithScenarioGroup() {
-        const QString path = writeFile("board.ini",
-                                       "[scenario]\n"
-                                       "vid=0x14c8\n"
-                                       "pid=0x0005\n"
-                                       "split=4024\n"
-                                       "touches=0:2048:2048, 1500:up\n"
-                                       "firmwareFailure=notready\n");
-        QVERIFY(!path.isEmpty());
-        SimScenario scenario;
-        QVERIFY(scenario.applyArgument(path));
-        QCOMPARE(scenario.vendorId, quint16(0x14C8));
-        QCOMPARE(scenario.productId, quint16(0x0005));
-        QCOMPARE(scenario.wiresB, 24);
-        QCOMPARE(scenario.touches.size(), 2);
-        QCOMPARE(scenario.firmwareFailure, SimScenario::FirmwareFailure::NotReady);
+    // A scenario file named on the command line, with or without its group.
+    void scenarioFiles_data() {
+        QTest::addColumn<QByteArray>("text");  // empty: no such file
+        QTest::addColumn<QString>("refused");  // the key the error names; empty: applied
+        QTest::addRow("with a scenario group")
+            << QByteArray("[scenario]\nsplit=4024\ntouches=0:2048:2048, 1500:up\n") << "";
+        QTest::addRow("without a group, a bad value")
+            << QByteArray("split=4024\nnoise=-1\n") << "noise";
+        QTest::addRow("missing file") << QByteArray() << "absent.ini";
     }
-
-    void fileWithoutGroupAndWithBadValue() {
-        const QString path = writeFile("bad.ini", "latency=4\nnoise=-1\n");
+    void scenarioFiles() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, refused);
+        const QString path =
+            text.isEmpty() ? m_dir.filePath("absent.ini") : writeFile("scenario.ini", text);
         SimScenario scenario;
         QString error;
-        QVERIFY(!scenario.applyFile(path, &error));
-        QVERIFY(error.contains("noise"));
-        QCOMPARE(scenario.latencyMs, 4);
-    }
-
-    void missingFileIsReported() {
-        SimScenario scenario;
-        QString error;
-        QVERIFY(!scenario.applyFile(m_dir.filePath("absent.ini"), &error));
-        QVERIFY(!error.isEmpty());
+        QCOMPARE(scenario.applyArgument(path, &error), refused.isEmpty());
+        QVERIFY2(error.contains(refused), qPrintable(error));
+        if (refused.isEmpty()) {
+            QCOMPARE(scenario.wiresB, 24);
+            QCOMPARE(scenario.touches.size(), 2);
+        }
     }
 };
 

@@ -28,20 +28,6 @@ private:
     }
 
 private slots:
-    void enumerationListsControllerWhileOnBus() {
-        VirtualController controller(SimTestHost::quietScenario());
-        VirtualHidApi api(&controller);
-        const QString board = "25c8:0014 Orvello/Tavirel Touch Controller page ff00";
-        const QString keyboard = "046d:c31c Logitech/USB Keyboard page 1";
-        QCOMPARE(listed(api), QStringList({keyboard, board}));
-        QCOMPARE(listed(api, 0x25C8, 0x0014), QStringList({board}));
-        QCOMPARE(listed(api, 0x25C8, 0x0015), QStringList());
-        controller.unplug();
-        QCOMPARE(listed(api), QStringList({keyboard}));
-        controller.replug();
-        QCOMPARE(listed(api), QStringList({keyboard, board}));
-    }
-
     void stringsAreCutToCapacity_data() {
         QTest::addColumn<int>("capacity");
         QTest::addColumn<int>("result");
@@ -92,22 +78,6 @@ private slots:
         QCOMPARE(requests.count(), result > 0 ? 1 : 0);
     }
 
-    void answerArrivesAfterLatencyNotAtOnce() {
-        SimScenario scenario = SimTestHost::quietScenario();
-        scenario.latencyMs = 20;
-        VirtualController controller(scenario);
-        SimTestHost host(&controller);
-        QVERIFY(host.open());
-        QCOMPARE(host.send(kGetParameters, QByteArray(), 7), 61);
-        QCOMPARE(host.pump(), 0);
-        QCOMPARE(host.count(kParametersCode), 0);
-        QTRY_COMPARE(host.count(kParametersCode), 1);
-        const QByteArray report = host.last(kParametersCode);
-        QCOMPARE(report.size(), 61);
-        QCOMPARE(quint8(report.at(0)), quint8(1));
-        QCOMPARE(quint8(report.at(1)), quint8(7));
-    }
-
     void readCopiesAtMostTheBufferLength() {
         VirtualController controller(SimTestHost::quietScenario());
         SimTestHost host(&controller);
@@ -120,17 +90,6 @@ private slots:
         QCOMPARE(n, 3);
         QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer), 3), QByteArray::fromHex("010003"));
         QCOMPARE(host.api().read(host.handle(), buffer, sizeof(buffer)), 0);
-    }
-
-    void everyOpenHandleGetsItsOwnCopy() {
-        VirtualController controller(SimTestHost::quietScenario());
-        SimTestHost first(&controller);
-        SimTestHost second(&controller);
-        QVERIFY(first.open());
-        QVERIFY(second.open());
-        first.send(kGetParameters, QByteArray(), 1);
-        QTRY_COMPARE(first.count(kParametersCode), 1);
-        QTRY_COMPARE(second.count(kParametersCode), 1);
     }
 
     void unreadReportsAreCappedOldestDropped() {

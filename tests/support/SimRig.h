@@ -39,7 +39,7 @@ public:
 // controller's state without going through the code it checks.
 class SimRig {
 public:
-    static constexpr int kWaitMs = 5000;
+    static constexpr int kWaitMs = 20000;
 
     // Request layout of set-parameters, from the wire table: report id, packet index,
     // opcode 4, then block bytes 2..59 (block byte k travels at report byte k + 1).

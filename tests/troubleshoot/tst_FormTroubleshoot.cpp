@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "troubleshoot/FormTroubleshoot.h"
-#include "tests/support/SimRig.h"
+#include "tests/support/PageRig.h"
 
 namespace {
 // Current-parameters block: byte 5 touch threshold, byte 10 monitor flags with the two
@@ -26,44 +26,38 @@ class tst_FormTroubleshoot : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SimRig> m_rig;
-    std::unique_ptr<FormTroubleshoot> m_form;
+    std::unique_ptr<PageRig<FormTroubleshoot>> m_rig;
+    FormTroubleshoot* m_form = nullptr;
 
-    void start(const SimScenario& scenario = SimRig::quickScenario()) {
-        m_rig = std::make_unique<SimRig>(scenario);
-        QVERIFY(m_rig->connectBoard());
-        m_form = std::make_unique<FormTroubleshoot>(&m_rig->dispatcher, &m_rig->ops);
+    void start() {
+        m_rig = std::make_unique<PageRig<FormTroubleshoot>>();
+        QVERIFY(m_rig->open());
+        m_form = m_rig->page;
     }
 
-    QPushButton* button(const QString& name) const { return m_form->findChild<QPushButton*>(name); }
+    QPushButton* button(const char* name) const { return m_rig->child<QPushButton>(name); }
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
-    void cleanup() {
-        m_form.reset();
-        m_rig.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { m_rig.reset(); }
 
     void buttonsLeadWhereTheySay_data() {
         QTest::addColumn<QString>("buttonName");
-        QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("signal");
-        auto row = [](const char* name, const char* text, const char* signal) {
-            QTest::addRow("%s", text) << QString(name) << QString(text) << QString(signal);
-        };
-        row("buttonDriver", "Info", "buttonDriver_pressed");
-        row("buttonGraph", "Graph", "signalGraph");
-        row("buttonTouchTest", "Touch Test", "signal_InvokeTouchTest");
-        row("buttonFirmwareUpdate", "Firmware Update", "signalUpdateWizard");
+        QTest::addRow("Info") << "buttonDriver"
+                              << "buttonDriver_pressed";
+        QTest::addRow("Graph") << "buttonGraph"
+                               << "signalGraph";
+        QTest::addRow("Touch Test") << "buttonTouchTest"
+                                    << "signal_InvokeTouchTest";
+        QTest::addRow("Firmware Update") << "buttonFirmwareUpdate"
+                                         << "signalUpdateWizard";
     }
     void buttonsLeadWhereTheySay() {
         QFETCH(QString, buttonName);
-        QFETCH(QString, text);
         QFETCH(QString, signal);
         start();
-        FormTroubleshoot* form = m_form.get();
+        FormTroubleshoot* form = m_form;
         std::map<QString, std::unique_ptr<QSignalSpy>> spies;
         auto spy = [&spies, form](const char* name, auto signal) {
             spies[QString::fromLatin1(name)] = std::make_unique<QSignalSpy>(form, signal);
@@ -77,9 +71,8 @@ private slots:
         spy("signal_InvokeTouchTest", &FormTroubleshoot::signal_InvokeTouchTest);
         QVERIFY(spies.count(signal) == 1);
 
-        QPushButton* clicked = button(buttonName);
+        QPushButton* clicked = button(qPrintable(buttonName));
         QVERIFY(clicked != nullptr);
-        QCOMPARE(clicked->text(), text);
         clicked->click();
 
         for (const auto& entry : spies) {
@@ -96,7 +89,6 @@ private slots:
         start();
         m_rig->board.setSoftResetMs(100);
         m_rig->requests.clear();
-        QCOMPARE(button("buttonSoftReset")->text(), QStringLiteral("Restart Board"));
         button("buttonSoftReset")->click();
         QTRY_VERIFY(m_rig->board.isSoftResetActive());
         QCOMPARE(m_rig->requests, QList<int>{kSoftReset});
@@ -117,19 +109,13 @@ private slots:
                 asked << question;
                 return confirm;
             });
-        QSignalSpy announced(m_form.get(), &FormTroubleshoot::signal_FactoryReset);
+        QSignalSpy announced(m_form, &FormTroubleshoot::signal_FactoryReset);
         QSignalSpy finished(&m_rig->ops, &SetOperations::signal_finishedFactoryReset);
         m_rig->requests.clear();
 
-        QCOMPARE(button("buttonFactoryReset")->text(), QStringLiteral("Factory Reset"));
         button("buttonFactoryReset")->click();
 
         QCOMPARE(asked.size(), 1);
-        QCOMPARE(asked.first().title, QStringLiteral("Factory Reset"));
-        QCOMPARE(asked.first().text,
-                 QStringLiteral("Delete previous configuration and set the board to factory "
-                                "settings."));
-        QCOMPARE(asked.first().informativeText, QStringLiteral("Do you want to proceed further?"));
         QCOMPARE(announced.count(), confirm ? 1 : 0);
         if (!confirm) {
             // A request behind anything the click queued: only it reaches the board.

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "troubleshoot/formdisplayCurrentData.h"
-#include "tests/support/SimRig.h"
+#include "tests/support/PageRig.h"
 
 namespace {
 // Flag bits of the current-parameters block the host may write, from its layout table.
@@ -28,13 +28,13 @@ class tst_formdisplayCurrentData : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SimRig> m_rig;
+    std::unique_ptr<PageRig<formdisplayCurrentData>> m_rig;
     QPointer<formdisplayCurrentData> m_display;
 
     void start(const SimScenario& scenario = SimRig::quickScenario()) {
-        m_rig = std::make_unique<SimRig>(scenario);
-        QVERIFY(m_rig->connectBoard());
-        m_display = new formdisplayCurrentData(&m_rig->dispatcher);
+        m_rig = std::make_unique<PageRig<formdisplayCurrentData>>(scenario);
+        QVERIFY(m_rig->open());
+        m_display = m_rig->page;
         m_display->setRefreshInterval(10);
     }
 
@@ -53,11 +53,7 @@ private:
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void cleanup() {
-        delete m_display;
-        m_rig.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { m_rig.reset(); }
 
     void followsTheBitsTheHostWrites_data() {
         QTest::addColumn<QString>("box");
