@@ -454,6 +454,8 @@ void FormSensThreshEditor::doInitialize() {
                 &FormSensThreshEditor::onFinishedAccumulatingSamples);
     }
     connectOperations();
+    // Starts the parameter polls; each answer asks for the next.
+    setUiFlags();
 
     const int edge = m_get.getEdgeThreshold();
     const int touch = m_get.getTouchThreshold();
