@@ -29,3 +29,8 @@ QString MessageBoxPrompt::openFileName(QWidget* parent, const QString& caption,
                                        const QString& directory, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, caption, directory, filter);
 }
+
+QString MessageBoxPrompt::saveFileName(QWidget* parent, const QString& caption,
+                                       const QString& directory, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+}

@@ -8,4 +8,6 @@ public:
     Answer ask(const Question& question, QWidget* parent) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& directory,
                          const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                         const QString& filter) override;
 };

@@ -18,11 +18,35 @@
 #include "protocol/SettingsKeys.h"
 #include "operations/SetOperations.h"
 #include "engineering/DialogEngParamsTab.h"
+#include "sensitivity/FormSensThreshEditor.h"
 #include "app/CalibrationLauncher.h"
 #include "app/UserPrompt.h"
 
 namespace {
 const char* const kReplayProviderName = "LogReplayer";
+const char* const kDeviceProviderName = "DefaultPlatformDataIoProvider";
+
+FormSensThreshEditor::LoggingAnswer askLogging(QWidget* parent) {
+    UserPrompt::Question question;
+    question.icon = QMessageBox::Question;
+    question.title = QStringLiteral("Logging");
+    question.informativeText = QStringLiteral("Do you want the touch enabled, while logging?");
+    question.buttons = QMessageBox::Yes | QMessageBox::No;
+    question.defaultButton = QMessageBox::Yes;
+    switch (UserPrompt::current().ask(question, parent).button) {
+        case QMessageBox::Yes:
+            return FormSensThreshEditor::LoggingAnswer::Yes;
+        case QMessageBox::No:
+            return FormSensThreshEditor::LoggingAnswer::No;
+        default:
+            return FormSensThreshEditor::LoggingAnswer::Dismissed;
+    }
+}
+
+QString chooseRecordFile(QWidget* parent, const QString& caption, const QString& filter) {
+    return UserPrompt::current().saveFileName(
+        parent, caption, QString::fromLatin1(FormSensThreshEditor::kDefaultRecordName), filter);
+}
 
 bool openWithDesktopViewer(const QString& path) {
     return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -66,13 +90,20 @@ void MiscFiles::showCalibrate(bool flag) {
 
 void MiscFiles::showSensThresholdEditor() {
     TTRACE();
-    // Started with the replay flag there is no device to tune: replay a recording instead.
-    if (QSettings().value(SettingsKeys::Calibration::kNoSoftReset, false).toBool()) {
+    // Started to replay there is no device to tune: replay a recording instead.
+    if (m_replayOnly ||
+        QSettings().value(SettingsKeys::Calibration::kNoSoftReset, false).toBool()) {
         showReplayWindow();
         return;
     }
-    if (m_graphInitializedOnce) {
+    if (m_graphInitializedOnce && m_editor) {
+        m_editor->raise();
+        m_editor->activateWindow();
         return;
+    }
+    // Back from a replay, the graph shows the controller again.
+    if (m_dispatcher) {
+        m_dispatcher->setDeviceIoDataProvider(QString::fromLatin1(kDeviceProviderName));
     }
     openSensThresholdEditor();
 }
@@ -85,9 +116,17 @@ void MiscFiles::showReplayWindow() {
     if (fileName.isEmpty()) {
         return;
     }
-    if (replayerMode(fileName)) {
-        openSensThresholdEditor();
+    openReplay(fileName);
+}
+
+bool MiscFiles::openReplay(const QString& fileName) {
+    TTRACE();
+    closeSensThresholdEditor();
+    if (!replayerMode(fileName)) {
+        return false;
     }
+    openSensThresholdEditor();
+    return true;
 }
 
 bool MiscFiles::replayerMode(QString fileName) {
@@ -100,6 +139,10 @@ bool MiscFiles::replayerMode(QString fileName) {
     const bool connected = replayer != nullptr && replayer->deviceConnect(fileName, 0, 0);
     if (!connected) {
         TLOG_WARNING(QStringLiteral("Cannot replay %1").arg(fileName));
+    } else if (!m_dispatcher->takeDeviceKindFromProvider()) {
+        TLOG_WARNING(QStringLiteral("The log %1 does not begin with the information of a known "
+                                    "device; its packets are routed once it names one.")
+                         .arg(fileName));
     }
     continueWatcher();
     return connected;
@@ -107,7 +150,27 @@ bool MiscFiles::replayerMode(QString fileName) {
 
 void MiscFiles::openSensThresholdEditor() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the sensitivity threshold editor"));
+    auto* editor = new FormSensThreshEditor(
+        m_dispatcher, m_operations != nullptr ? m_operations : SetOperations::instance());
+    editor->setLoggingQuestion(askLogging);
+    editor->setSaveFileChooser(chooseRecordFile);
+    connect(editor, &FormSensThreshEditor::signalReplayer, editor, &QWidget::close);
+    connect(editor, &FormSensThreshEditor::signalReplayer, this, &MiscFiles::showReplayWindow);
+    connect(editor, &FormSensThreshEditor::signalClosed, this,
+            &MiscFiles::setGraphInitializedOnceFalse);
+    if (m_watcher) {
+        connect(m_watcher, &ConnectionWatcher::sigDisconnected, editor,
+                &FormSensThreshEditor::EmptyWireoutABData);
+    }
+    m_editor = editor;
+    m_graphInitializedOnce = true;
+    editor->show();
+}
+
+void MiscFiles::closeSensThresholdEditor() {
+    if (m_editor) {
+        m_editor->close();
+    }
 }
 
 void MiscFiles::setConnectionWatcher(ConnectionWatcher* watcher) {

@@ -8,6 +8,7 @@
 
 #include "engineering/DialogEngParamsTab.h"
 #include "firmware/FormFirmwareUpdate.h"
+#include "sensitivity/FormSensThreshEditor.h"
 
 class CalibrationLauncher;
 class ConnectionWatcher;
@@ -32,8 +33,9 @@ public:
     static constexpr const char* kReplayDefault = "*.log";
     static constexpr const char* kSupportEmail = "support@orvello.example";
 
-    // dispatcher: the link a replay is switched into; operations: what the engineering
-    // dialog converges the controller with (the process-wide ones by default).
+    // dispatcher: the link a replay is switched into; operations: what the graph window
+    // and the engineering dialog change the controller with (the process-wide ones by
+    // default).
     explicit MiscFiles(QWidget* window, DeviceEventDispatcher* dispatcher = nullptr,
                        SetOperations* operations = nullptr);
 
@@ -55,6 +57,14 @@ public:
 
     // True while the sensitivity editor is open.
     bool isGraphInitializedOnce() const { return m_graphInitializedOnce; }
+    // The open graph window, or nullptr.
+    FormSensThreshEditor* sensThresholdEditor() const { return m_editor; }
+    // The tool was started to replay (-r or -f): the graph leads to the replay window.
+    void setReplayOnly(bool on) { m_replayOnly = on; }
+    bool isReplayOnly() const { return m_replayOnly; }
+    // Replays the log and opens the graph window on it; false (logged) when the log
+    // cannot be replayed.
+    bool openReplay(const QString& fileName);
 
 public slots:
     // Puts the controller into calibration mode and runs the calibration window; flag:
@@ -85,6 +95,7 @@ public slots:
 
 private:
     void openSensThresholdEditor();
+    void closeSensThresholdEditor();
     void pauseWatcher();
     void continueWatcher();
 
@@ -93,7 +104,9 @@ private:
     // nullptr: the process-wide operations, made when first needed.
     SetOperations* m_operations;
     QPointer<ConnectionWatcher> m_watcher;
+    QPointer<FormSensThreshEditor> m_editor;
     bool m_graphInitializedOnce = false;
+    bool m_replayOnly = false;
     DocumentOpener m_documentOpener;
     QPointer<DialogEngParamsTab> m_engineering;
     QPointer<FormFirmwareUpdate> m_firmwareUpdate;

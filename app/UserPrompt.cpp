@@ -11,6 +11,10 @@ UserPrompt& UserPrompt::current() {
     return installedPrompt != nullptr ? *installedPrompt : messageBoxes;
 }
 
+QString UserPrompt::saveFileName(QWidget*, const QString&, const QString&, const QString&) {
+    return QString();
+}
+
 void UserPrompt::install(UserPrompt* prompt) {
     installedPrompt = prompt;
 }

@@ -33,6 +33,10 @@ public:
     // An open-file dialog; the chosen path, or a null text when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& directory,
                                  const QString& filter) = 0;
+    // A save-file dialog; the chosen path, or a null text when cancelled (what a prompt
+    // that offers no such dialog answers).
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                 const QString& filter);
 
     // The prompt in use.
     static UserPrompt& current();

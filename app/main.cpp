@@ -23,6 +23,7 @@
 #include "app/AppVersion.h"
 #include "app/FormWaitForDevice.h"
 #include "app/MainBreadcrumbedWindow.h"
+#include "app/MiscFiles.h"
 #include "app/SoftResetNoticeWindow.h"
 #include "app/StartupOptions.h"
 #include "app/WindowScreenshot.h"
@@ -141,11 +142,23 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    // The log names its device: the main window finds that kind's delegates from the start.
+    if (options->isReplayMode() && !options->replayFileName().isEmpty() &&
+        replayer->deviceConnect(options->replayFileName(), 0, 0)) {
+        dispatcher->takeDeviceKindFromProvider();
+    }
+
     QApplication::processEvents();
     QApplication::processEvents();
     auto window = std::make_unique<MainBreadcrumbedWindow>();
     window->setWindowFlags(Qt::Window);
     window->show();
+    if (options->isReplayMode()) {
+        window->miscFiles()->setReplayOnly(true);
+        if (!options->replayFileName().isEmpty()) {
+            window->miscFiles()->openReplay(options->replayFileName());
+        }
+    }
 
     std::unique_ptr<WindowScreenshot> screenshot;
     int screenshotExitCode = 0;

@@ -246,6 +246,10 @@ void DeviceEventDispatcher::followProvider(DeviceIoDataProvider* provider) {
             &DeviceEventDispatcher::onControllerLost, Qt::UniqueConnection);
     connect(provider, &DeviceIoDataProvider::devicePlugged, this,
             &DeviceEventDispatcher::onControllerFound, Qt::UniqueConnection);
+    // A replay is read without any request to answer: nothing else would start the polls.
+    if (!provider->isReadFromDevice()) {
+        m_receiverTimer.start();
+    }
 }
 
 void DeviceEventDispatcher::onControllerLost() {
@@ -434,6 +438,27 @@ void DeviceEventDispatcher::checkNewDataArrived() {
             routePacket(packet, fullSize);
         }
     }
+}
+
+bool DeviceEventDispatcher::takeDeviceKindFromProvider() {
+    const DeviceInfoData* info = m_provider ? m_provider->info() : nullptr;
+    if (info == nullptr) {
+        TLOG_WARNING(QStringLiteral("The provider names no device; the device kind is kept."));
+        return false;
+    }
+    const DeviceUsbVidPid pair(static_cast<int>(info->vendorId), static_cast<int>(info->productId));
+    const QString name = m_bridge->nameFromVidPid(pair.vid, pair.pid);
+    if (name.isEmpty()) {
+        TLOG_WARNING(QStringLiteral("No device kind owns %1,%2; the device kind is kept.")
+                         .arg(pair.vid)
+                         .arg(pair.pid));
+        return false;
+    }
+    m_lastAdoptedPair = pair;
+    m_bridge->setCurrentDeviceKind(name);
+    TLOG_INFO(
+        QStringLiteral("%1,%2 is found to be linked to %3.").arg(pair.vid).arg(pair.pid).arg(name));
+    return true;
 }
 
 void DeviceEventDispatcher::adoptDeviceKindOf(const DeviceIoDataProvider* provider) {

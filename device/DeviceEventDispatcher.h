@@ -75,6 +75,11 @@ public:
     DeviceResponseDelegate* responseDelegate(QString name);
     // Makes the kind owning the pair current; false (and no kind current) when none owns it.
     bool setDeviceKind(int vid, int pid);
+    // Makes the kind owning the current provider's device (its info()) current, as a
+    // replay does on connecting: the log names its device in its information line. False,
+    // with the current kind kept, when the provider has no information or no kind owns
+    // the pair.
+    bool takeDeviceKindFromProvider();
     // Reloads the VID/PID rotation from the bridge and restarts it at its first pair.
     void updateVidPidProviderData();
     // Idle (0) or Sending (1); logs changes and starts/stops the command timer.

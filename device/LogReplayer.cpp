@@ -70,7 +70,15 @@ bool LogReplayer::replay(QIODevice* log) {
 
 void LogReplayer::startReplay(QIODevice* log) {
     m_log = log;
+    m_skippedMs = 0;
+    readNextDeliverable();
     m_clock.start();
+}
+
+void LogReplayer::skipAhead(int ms) {
+    if (m_clock.isValid() && ms > 0) {
+        m_skippedMs += ms;
+    }
 }
 
 void LogReplayer::closeLog() {
@@ -96,7 +104,7 @@ const DeviceInfoData* LogReplayer::info() const {
 }
 
 qint64 LogReplayer::replayElapsedMs() const {
-    return m_clock.isValid() ? m_clock.elapsed() : -1;
+    return m_clock.isValid() ? m_clock.elapsed() + m_skippedMs : -1;
 }
 
 QList<QByteArray> LogReplayer::getData() {
@@ -109,23 +117,30 @@ QList<QByteArray> LogReplayer::getData() {
             finish();
             return {};
         }
-        readNextEntry();
-        classifyEntry();
+        readNextDeliverable();
         return {};
     }
     const qint64 elapsed = replayElapsedMs();
-    if (elapsed < 0 || elapsed <= m_pendingTimestamp) {
-        return {};
+    QList<QByteArray> reports;
+    while (m_entryKind != EntryKind::None && elapsed >= 0 && elapsed > m_pendingTimestamp &&
+           reports.size() < kMaxEntriesPerPoll) {
+        decodeData();
+        if (m_entryKind == EntryKind::Other) {
+            emit message(m_entryLine);
+        }
+        reports.append(m_decoded);
+        // Completion waits for the next call: the dispatcher drops the reports of the
+        // call that reports completion, and this one may carry the log's last report.
+        readNextDeliverable();
     }
-    decodeData();
-    if (m_entryKind == EntryKind::Other) {
-        emit message(m_entryLine);
-    }
-    // Completion waits for the next call: the dispatcher drops the reports of the call
-    // that reports completion, and this one may carry the log's last report.
-    readNextEntry();
-    classifyEntry();
-    return {m_decoded};
+    return reports;
+}
+
+void LogReplayer::readNextDeliverable() {
+    do {
+        readNextEntry();
+        classifyEntry();
+    } while (m_entryKind == EntryKind::None && !m_pendingLine.isEmpty());
 }
 
 // The next line without its line end; false at the end of the file. A line longer than

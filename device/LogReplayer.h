@@ -10,11 +10,15 @@
 // A provider that plays back a log written by this tool's logger instead of reading a
 // device. Each recorded incoming report ("[D]" line of the HID provider's getData with
 // " Hex Data: ") is returned by getData() once the replay has run longer than the
-// line's recorded milliseconds, at most one entry per call; other stamped lines are
-// emitted through message() at their time; a "[D]" line holding the "DID" text form
-// sets info(). The poll after the last entry finds the log exhausted: isCompleted()
-// turns true and the file closes (never in the same poll that hands over a report, so
-// the dispatcher, which drops the reports of the completing poll, loses none).
+// line's recorded milliseconds; other stamped lines are emitted through message() at
+// their time (each gives an empty report); a "[D]" line holding the "DID" text form sets
+// info(). One call hands over every entry that has fallen due (at most
+// kMaxEntriesPerPoll), so a log denser than the caller's polls never falls behind its
+// schedule. Information lines at the start of the log are read when it is opened, so
+// info() names the recorded device from the moment of connecting. The poll after the
+// last entry finds the log exhausted: isCompleted() turns true and the file closes
+// (never in the same poll that hands over a report, so the dispatcher, which drops the
+// reports of the completing poll, loses none).
 //
 // Line format read: tag in characters 0..2, "{" at 3, the elapsed milliseconds
 // right-aligned in characters 4..23, "}" at 24. Records may end in "\r\n\n" or
@@ -32,6 +36,9 @@ public:
     static constexpr int kMaxLineLength = 16384;
     // Least input length a device-information line may give.
     static constexpr quint32 kMinInputLength = 61;
+    // Entries handed over by one getData() at most (a replay skipped far ahead catches up
+    // over several polls).
+    static constexpr int kMaxEntriesPerPoll = 1024;
 
     explicit LogReplayer(QObject* parent = nullptr);
     ~LogReplayer() override;
@@ -55,6 +62,9 @@ public:
     bool rescan() override { return true; }
     bool setRescanInterval(int) override { return false; }
     QList<QByteArray> getData() override;
+    // Moves the replay ms ahead of its recorded schedule; the entries passed over are
+    // delivered at once.
+    void skipAhead(int ms);
     void sendData(QByteArray) override {}
     // The information line read from the log, or nullptr before one was read.
     const DeviceInfoData* info() const override;
@@ -79,6 +89,8 @@ private:
     void skipRestOfLine();
     void readNextEntry();
     void classifyEntry();
+    // Reads entries until one that is not device information is pending.
+    void readNextDeliverable();
     void decodeData();
     void finish();
     void resetEntries();
@@ -88,6 +100,7 @@ private:
     QIODevice* m_log = nullptr;
     QString m_fileName;
     QElapsedTimer m_clock;
+    qint64 m_skippedMs = 0;
     bool m_completed = false;
     bool m_rescanSuspended = false;
     qint64 m_pendingTimestamp = 0;

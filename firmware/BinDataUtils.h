@@ -6,7 +6,7 @@
 
 class QWidget;
 
-// Helpers around the files the tool reads.
+// Helpers around the files the tool reads and the screens it runs on.
 class BinDataUtils {
 public:
     // Shows an open-file dialog: parent, caption, starting folder, filter; returns the
@@ -27,4 +27,11 @@ public:
     // Whether an update file of this name fits the sensor: the split type in its name
     // ("<version>_<split>.ovu") equals splitType. An unknown split type (0) fits nothing.
     static bool fileMatchesSplitType(const QString& path, int splitType);
+
+    // Logs, at type 8, the number of screens, the primary one and every screen's
+    // geometry, sizes, depth, resolution, refresh rate and orientations.
+    static void screenOrientationLogger();
+    // "Primary", "Portrait", "Landscape", "Inverted portrait", "Inverted landscape", or
+    // "Unknown" for any other value of Qt::ScreenOrientation.
+    static QString orientationName(int orientation);
 };

@@ -2,6 +2,7 @@
 
 #include "logging/LogMacros.h"
 #include "device/DeviceEventDispatcher.h"
+#include "device/DeviceIoDataProvider.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
@@ -25,8 +26,22 @@ bool ConvergingPass::mayRun() {
         m_passes = 0;
     }
     m_retryTimer.stop();
+    if (isReplaying()) {
+        // A log answers nothing: the procedure would wait for ever.
+        m_due = false;
+        endFlight();
+        TLOG_INFO(QStringLiteral("A replayed log takes no parameter changes; the procedure ends."));
+        return false;
+    }
     m_due = isInFlight();
     return !m_due;
+}
+
+bool ConvergingPass::isReplaying() const {
+    DeviceEventDispatcher* dispatcher = m_source.dispatcher();
+    const DeviceIoDataProvider* provider =
+        dispatcher != nullptr ? dispatcher->ioProvider() : nullptr;
+    return provider != nullptr && !provider->isReadFromDevice();
 }
 
 const ResponseDelegateCurrentParameters* ConvergingPass::answeredBlock(int periodMs) {

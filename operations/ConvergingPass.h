@@ -31,6 +31,8 @@ class ResponseDelegateCurrentParameters;
 //    no block within answerWaitMs (or is dropped from the queue) ends the wait. The next
 //    pass then only asks for the block; a set command is built again only from a block
 //    that arrived after that, never from the one the lost pass already used.
+//  - While the dispatcher's provider replays a log (it reads no device) no pass runs:
+//    the procedure ends at once, since nothing would ever answer it.
 //  - Optionally a bound: after passLimit passes that did not reach the state the
 //    procedure stops, logs a warning and emits gaveUp(). 0, the default, is no bound.
 //
@@ -115,6 +117,7 @@ private:
     enum class Stage { Idle, Queued, Sent };
 
     bool spendPass();
+    bool isReplaying() const;
     void arm(int periodMs);
     void track(DeviceCommand* command);
     void onCommandSent(const DeviceCommand* command);

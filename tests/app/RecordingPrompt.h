@@ -30,9 +30,18 @@ public:
         return chosenFile;
     }
 
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                         const QString& filter) override {
+        Q_UNUSED(parent);
+        saveQuestions.append(FileQuestion{caption, directory, filter});
+        return chosenSaveFile;
+    }
+
     QMessageBox::StandardButton button = QMessageBox::Ok;
     bool checkBoxChecked = false;
     QString chosenFile;
+    QString chosenSaveFile;
     QList<Question> questions;
     QList<FileQuestion> fileQuestions;
+    QList<FileQuestion> saveQuestions;
 };

@@ -12,11 +12,13 @@
 #include <memory>
 
 #include "device/ConnectionWatcher.h"
+#include "device/LogReplayer.h"
 #include "protocol/FirmwareInformation.h"
 #include "engineering/DialogEngParamsTab.h"
 #include "engineering/formEngParamsTab.h"
 #include "firmware/FormFirmwareUpdate.h"
 #include "output/FormOutput.h"
+#include "sensitivity/FormSensThreshEditor.h"
 #include "sensitivity/MonitorWidget.h"
 #include "troubleshoot/formdisplayCurrentData.h"
 #include "app/BoardStartSequence.h"
@@ -302,6 +304,47 @@ private slots:
         dialog->close();
         QVERIFY(m_window->connectionWatcher()->isRunning());
         QTRY_VERIFY(dialog.isNull());
+    }
+
+    // "Graph" opens the graph window over the controller; a second press brings the same
+    // one forward.
+    void graphButtonOpensTheGraphWindow() {
+        QVERIFY(start());
+        click("buttonTroubleshooting");
+        click("buttonGraph");
+        QPointer<FormSensThreshEditor> editor = m_window->miscFiles()->sensThresholdEditor();
+        QVERIFY(editor && editor->isVisible());
+        QVERIFY(!editor->isReplay());
+        click("buttonGraph");
+        QCOMPARE(shown<FormSensThreshEditor>().size(), 1);
+        editor->close();
+        QTRY_VERIFY(editor.isNull());
+    }
+
+    // Started to replay, with no controller and no log yet: the window is usable at once
+    // and "Graph" asks for the log to replay.
+    void replayModeGraphAsksForTheLog() {
+        LogReplayer replayer;
+        DeviceEventDispatcher dispatcher;
+        dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
+        dispatcher.registerDeviceIoDataProvider(&replayer);
+        dispatcher.setDeviceIoDataProvider(replayer.name());
+        SetOperations operations(&dispatcher);
+        MainBreadcrumbedWindow window(&dispatcher, &operations);
+        window.miscFiles()->setReplayOnly(true);
+        window.show();
+        QTRY_VERIFY(window.isEnabled());
+        m_prompt.fileQuestions.clear();
+        m_prompt.chosenFile.clear();
+        for (const char* name : {"buttonTroubleshooting", "buttonGraph"}) {
+            auto* button = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
+            QVERIFY2(button != nullptr && button->isEnabled(), name);
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QCOMPARE(m_prompt.fileQuestions.size(), 1);
+        QCOMPARE(m_prompt.fileQuestions.first().filter, QStringLiteral("Replay Log files (*.log)"));
+        QVERIFY(window.miscFiles()->sensThresholdEditor() == nullptr);
+        dispatcher.StopCommunication();
     }
 
     void ctrlAltQOpensTheFlagDisplay_data() {

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QWidget>
@@ -123,14 +124,30 @@ private slots:
         QVERIFY(m_prompt.fileQuestions.first().filter.contains(QStringLiteral("(*.log)")));
     }
 
-    void liveStartDoesNotOfferTheReplayDialog() {
-        QSettings().setValue(QStringLiteral("Calibration/NoSoftReset"), false);
+    // Live, the graph window opens once (a second request brings the same one forward);
+    // started to replay, the graph leads to the replay dialog instead.
+    void graphOpensTheEditorOrTheReplayDialog_data() {
+        QTest::addColumn<bool>("replayOnly");
+        QTest::addRow("live") << false;
+        QTest::addRow("replay mode") << true;
+    }
+    void graphOpensTheEditorOrTheReplayDialog() {
+        QFETCH(bool, replayOnly);
         MiscFiles misc(&m_window);
-        const QString log = startLog(QStringLiteral("editor.log"));
+        misc.setReplayOnly(replayOnly);
         misc.showSensThresholdEditor();
-        const QString text = stopLog(log);
-        QVERIFY(m_prompt.fileQuestions.isEmpty());
-        QVERIFY(text.contains(QStringLiteral("not available: the sensitivity threshold editor")));
+        QCOMPARE(m_prompt.fileQuestions.size(), replayOnly ? 1 : 0);
+        QCOMPARE(misc.sensThresholdEditor() != nullptr, !replayOnly);
+        if (replayOnly) {
+            return;
+        }
+        QPointer<FormSensThreshEditor> first = misc.sensThresholdEditor();
+        misc.showSensThresholdEditor();
+        QCOMPARE(misc.sensThresholdEditor(), first.data());
+        QVERIFY(misc.isGraphInitializedOnce());
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        QVERIFY(!misc.isGraphInitializedOnce());
     }
 
     void chosenLogSwitchesToTheReplayer() {
@@ -152,7 +169,11 @@ private slots:
         QCOMPARE(m_prompt.fileQuestions.size(), 1);
         QCOMPARE(dispatcher->ioProvider(), &replayer);
         QVERIFY(!replayer.isCompleted());
-        QVERIFY(replayer.close());
+        // The graph window shows the replay.
+        QPointer<FormSensThreshEditor> editor = misc.sensThresholdEditor();
+        QVERIFY(editor && editor->isReplay());
+        editor->close();
+        QTRY_VERIFY(editor.isNull());
     }
 
     void cancelledReplayDialogChangesNothing() {

@@ -257,6 +257,33 @@ private slots:
         QVERIFY(m_dispatcher->responseDelegate(QStringLiteral("Alpha")) == nullptr);
     }
 
+    // A replay takes the kind from the device its log names; without a known device the
+    // kind in use is kept.
+    void kindIsTakenFromTheProvidersDevice_data() {
+        QTest::addColumn<bool>("hasInfo");
+        QTest::addColumn<int>("vid");
+        QTest::addColumn<int>("pid");
+        QTest::addColumn<bool>("taken");
+        QTest::addRow("known device") << true << 0x14C8 << 5 << true;
+        QTest::addRow("unknown device") << true << 0x14C8 << 6 << false;
+        QTest::addRow("no information") << false << 0 << 0 << false;
+    }
+    void kindIsTakenFromTheProvidersDevice() {
+        QFETCH(bool, hasInfo);
+        QFETCH(int, vid);
+        QFETCH(int, pid);
+        QFETCH(bool, taken);
+        useScripted();
+        if (hasInfo) {
+            m_scripted->setPacketSize(61);
+            m_scripted->deviceInfo->vendorId = quint32(vid);
+            m_scripted->deviceInfo->productId = quint32(pid);
+        }
+        QCOMPARE(m_dispatcher->takeDeviceKindFromProvider(), taken);
+        QCOMPARE(m_dispatcher->responseDelegate(QStringLiteral("Alpha")),
+                 taken ? m_kind->delegateByName(QStringLiteral("Alpha")) : nullptr);
+    }
+
     void providersAreChosenByName() {
         ScriptedProvider other;
         useScripted();

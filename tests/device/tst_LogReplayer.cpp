@@ -89,8 +89,9 @@ private slots:
 
     void nothingBeforeTheRecordedMillisecond() {
         open(QByteArray(kDeviceInfo) + received(1500, reportHex("03", "5a")));
-        QVERIFY(poll(3).isEmpty());  // the information line and the data line are read
+        // The information line names the device from the moment of connecting.
         QVERIFY(m_replayer->info() != nullptr);
+        QVERIFY(poll(3).isEmpty());
         QCOMPARE(m_replayer->info()->vendorId, 0x25C8u);
         QCOMPARE(m_replayer->info()->inputLength, 61u);
         m_replayer->now = 1500;
@@ -101,18 +102,34 @@ private slots:
         QCOMPARE(reports.at(0).size(), 61);
     }
 
-    void oneEntryPerPoll() {
+    // Every entry that has fallen due comes in one poll, so a dense log keeps its schedule.
+    void dueEntriesComeTogether() {
         open(received(100, "0100030a") + received(100, "0100030b") + received(200, "0100030c"));
-        m_replayer->getData();  // reads the first entry
         m_replayer->now = 150;
-        QCOMPARE(m_replayer->getData(), QList<QByteArray>{QByteArray::fromHex("0100030a")});
-        QCOMPARE(m_replayer->getData(), QList<QByteArray>{QByteArray::fromHex("0100030b")});
+        QCOMPARE(m_replayer->getData(), (QList<QByteArray>{QByteArray::fromHex("0100030a"),
+                                                           QByteArray::fromHex("0100030b")}));
         QCOMPARE(m_replayer->getData(), QList<QByteArray>());
         m_replayer->now = 201;
         QCOMPARE(m_replayer->getData(), QList<QByteArray>{QByteArray::fromHex("0100030c")});
         QVERIFY(!m_replayer->isCompleted());
         QVERIFY(m_replayer->getData().isEmpty());
         QVERIFY(m_replayer->isCompleted());
+    }
+
+    // Skipping ahead delivers what was passed over at once; a skip before the replay
+    // starts changes nothing.
+    void skipAheadDeliversThePassedEntries() {
+        LogReplayer replayer;
+        replayer.skipAhead(60000);
+        QVERIFY(replayer.deviceConnect(
+            writeLog(received(30000, "0a01") + received(59000, "0a02") + received(600000, "0a03")),
+            0, 0));
+        QVERIFY(replayer.getData().isEmpty());
+        replayer.skipAhead(60000);
+        QCOMPARE(replayer.getData(),
+                 (QList<QByteArray>{QByteArray::fromHex("0a01"), QByteArray::fromHex("0a02")}));
+        QVERIFY(replayer.getData().isEmpty());
+        QVERIFY(!replayer.isCompleted());
     }
 
     void otherLinesAreMessagesAtTheirTime() {
@@ -266,6 +283,19 @@ private slots:
         QCOMPARE(poll(3), QList<QByteArray>{QByteArray::fromHex("0a0b")});
         QVERIFY(m_replayer->close());
         QVERIFY(!m_replayer->isCompleted());
+    }
+
+    // A replay asks nothing, so no request starts the dispatcher's polls: choosing the
+    // replayer does.
+    void aChosenReplayerIsPolled() {
+        DeviceEventDispatcher dispatcher;
+        LogReplayer replayer;
+        dispatcher.registerDeviceIoDataProvider(&replayer);
+        dispatcher.setDeviceIoDataProvider(replayer.name());
+        QSignalSpy completed(&dispatcher, &DeviceEventDispatcher::LoggingCompleted);
+        QVERIFY(replayer.deviceConnect(writeLog(received(1, "0a0b")), 0, 0));
+        QVERIFY(completed.wait(5000));
+        dispatcher.StopCommunication();
     }
 
     void dispatcherRoutesTheWholeReplay() {

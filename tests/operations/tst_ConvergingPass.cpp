@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "device/LogReplayer.h"
 #include "protocol/CommandSetCurrentParameters.h"
 #include "operations/ConvergingPass.h"
 #include "tests/support/SimRig.h"
@@ -110,6 +111,24 @@ private slots:
         rig.run();
         QVERIFY(gaveUp.wait(SimRig::kWaitMs));
         QCOMPARE(rig.requests, QList<int>({kGet, kGet, kGet}));
+    }
+
+    // A replayed log answers nothing: a procedure run meanwhile queues nothing and is
+    // over at once, so nothing waits for ever (the first start's default parameters).
+    void replayEndsTheProcedure() {
+        Rig rig;
+        QVERIFY(rig.connectBoard());
+        LogReplayer replayer;
+        rig.dispatcher.registerDeviceIoDataProvider(&replayer);
+        rig.dispatcher.setDeviceIoDataProvider(replayer.name());
+        rig.run();
+        QCOMPARE(rig.dispatcher.queuedCommandCount(), 0);
+        QVERIFY(!rig.pass.isPending());
+        QVERIFY(!rig.pass.isInFlight());
+        rig.ops.SaveDefaultParameters();
+        QCOMPARE(rig.dispatcher.queuedCommandCount(), 0);
+        QCOMPARE(rig.ops.pendingPasses(), 0);
+        rig.dispatcher.setDeviceIoDataProvider(rig.provider.name());
     }
 };
 
