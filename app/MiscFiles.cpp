@@ -123,6 +123,13 @@ bool MiscFiles::openReplay(const QString& fileName) {
     TTRACE();
     closeSensThresholdEditor();
     if (!replayerMode(fileName)) {
+        UserPrompt::Question question;
+        question.icon = QMessageBox::Warning;
+        question.title = QStringLiteral("Replay");
+        question.text = QStringLiteral("Cannot replay %1").arg(QDir::toNativeSeparators(fileName));
+        question.informativeText =
+            QStringLiteral("The file cannot be opened or is not a log of this tool.");
+        UserPrompt::current().ask(question, m_window);
         return false;
     }
     openSensThresholdEditor();

@@ -156,8 +156,13 @@ private slots:
         dispatcher->registerDeviceIoDataProvider(&replayer);
 
         MiscFiles misc(&m_window);
-        QVERIFY(!misc.replayerMode(QDir::current().filePath(QStringLiteral("missing.log"))));
+        // A log that cannot be opened is said on screen, not only in the log.
+        QVERIFY(!misc.openReplay(QDir::current().filePath(QStringLiteral("missing.log"))));
         QCOMPARE(dispatcher->ioProvider(), &replayer);
+        QCOMPARE(m_prompt.questions.size(), 1);
+        QCOMPARE(m_prompt.questions.first().icon, QMessageBox::Warning);
+        QVERIFY(m_prompt.questions.first().text.contains(QStringLiteral("missing.log")));
+        QVERIFY(misc.sensThresholdEditor() == nullptr);
 
         const QString recording = QDir::current().filePath(QStringLiteral("recording.log"));
         QFile file(recording);
