@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QUrl>
 
@@ -15,12 +16,14 @@
 #include "device/DeviceEventDispatcher.h"
 #include "device/DeviceIoDataProvider.h"
 #include "protocol/CommandFactory.h"
+#include "protocol/SettingsKeys.h"
 #include "protocol/SimpleCommand.h"
 #include "operations/SetOperations.h"
 #include "output/FormOutput.h"
 #include "sensitivity/MonitorWidget.h"
 #include "troubleshoot/FormTroubleshoot.h"
 #include "troubleshoot/formdisplayCurrentData.h"
+#include "wizard/SetupWizard.h"
 #include "app/AppVersion.h"
 #include "app/BoardStartSequence.h"
 #include "app/BreadcrumbNavigation.h"
@@ -356,7 +359,34 @@ void MainBreadcrumbedWindow::showUpdateWidget(QString info) {
 
 void MainBreadcrumbedWindow::showWizard() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the setup wizard"));
+    // A factory reset or a second click while a run is going brings that run forward.
+    if (m_wizard) {
+        m_wizard->raise();
+        m_wizard->activateWindow();
+        return;
+    }
+    m_wizard = new SetupWizard(m_dispatcher, m_operations, this);
+    connect(m_wizard, &SetupWizard::signalShowCalibrationWindow, m_miscFiles,
+            &MiscFiles::showCalibrate, Qt::QueuedConnection);
+    connect(m_wizard, &SetupWizard::signalShowSensThresEditor, m_miscFiles,
+            &MiscFiles::showSensThresholdEditor);
+    connect(m_wizard, &SetupWizard::signalShowMonitor, this,
+            &MainBreadcrumbedWindow::showMonitorWindow);
+    connect(m_wizard, &SetupWizard::signalShortcutActivated, this,
+            &MainBreadcrumbedWindow::showCurrentData);
+    connect(m_wizard, &QDialog::finished, this, &MainBreadcrumbedWindow::afterWizardClosed);
+    m_wizard->setWindowModality(Qt::ApplicationModal);
+    m_wizard->show();
+}
+
+// The wizard deletes itself on close: what happens next is read from the operations.
+void MainBreadcrumbedWindow::afterWizardClosed() {
+    const QSettings settings;
+    if (m_operations->calibResult() == SetupWizard::kNoCalibrationResult &&
+        settings.value(SettingsKeys::GraphView::kBrokenWire, false).toBool() &&
+        settings.value(SettingsKeys::GraphView::kTroubleshootGraph, false).toBool()) {
+        m_miscFiles->showSensThresholdEditor();
+    }
 }
 
 void MainBreadcrumbedWindow::showCurrentData() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -17,6 +18,7 @@ class MiscFiles;
 class MonitorWidget;
 class ProductTestWiring;
 class SetOperations;
+class SetupWizard;
 
 namespace Ui {
 class MainBreadcrumbedWindow;
@@ -104,6 +106,7 @@ private:
     void setIndicator(bool on);
     void followProvider();
     void showSoftwareVersion();
+    void afterWizardClosed();
 
     Ui::MainBreadcrumbedWindow* m_ui;
     DeviceEventDispatcher* m_dispatcher;
@@ -118,4 +121,6 @@ private:
     ProductTestWiring* m_productTest = nullptr;
     std::unique_ptr<MonitorWidget> m_monitor;
     bool m_indicatorOn = false;
+    // The running setup wizard; it deletes itself when it closes.
+    QPointer<SetupWizard> m_wizard;
 };
