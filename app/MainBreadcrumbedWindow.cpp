@@ -365,6 +365,7 @@ void MainBreadcrumbedWindow::showWizard() {
         m_wizard->activateWindow();
         return;
     }
+    TLOG_INFO(QStringLiteral("Starting the setup wizard."));
     m_wizard = new SetupWizard(m_dispatcher, m_operations, this);
     connect(m_wizard, &SetupWizard::signalShowCalibrationWindow, m_miscFiles,
             &MiscFiles::showCalibrate, Qt::QueuedConnection);
@@ -377,6 +378,10 @@ void MainBreadcrumbedWindow::showWizard() {
     connect(m_wizard, &QDialog::finished, this, &MainBreadcrumbedWindow::afterWizardClosed);
     m_wizard->setWindowModality(Qt::ApplicationModal);
     m_wizard->show();
+}
+
+SetupWizard* MainBreadcrumbedWindow::setupWizard() const {
+    return m_wizard;
 }
 
 // The wizard deletes itself on close: what happens next is read from the operations.

@@ -54,6 +54,8 @@ public:
     QString breadcrumbText() const;
     bool isIndicatorOn() const { return m_indicatorOn; }
     MiscFiles* miscFiles() const { return m_miscFiles; }
+    // The setup wizard while it runs, else null.
+    SetupWizard* setupWizard() const;
     ConnectionWatcher* connectionWatcher() const { return m_watcher; }
     BoardStartSequence* boardStartSequence() const { return m_boardStart; }
     // The touch test window: a window of its own, kept while the main window lives.

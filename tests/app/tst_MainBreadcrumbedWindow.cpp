@@ -21,6 +21,7 @@
 #include "sensitivity/FormSensThreshEditor.h"
 #include "sensitivity/MonitorWidget.h"
 #include "troubleshoot/formdisplayCurrentData.h"
+#include "wizard/SetupWizard.h"
 #include "app/BoardStartSequence.h"
 #include "app/FormSoftReset.h"
 #include "app/MainBreadcrumbedWindow.h"
@@ -73,8 +74,16 @@ private:
         return timings;
     }
 
+    // A board already set up (calibrated, on calibration-3): no first-run wizard covers
+    // the window.
+    static SimScenario installedBoard() {
+        SimScenario scenario = SimRig::quickScenario();
+        scenario.calibrated = true;
+        return scenario;
+    }
+
     // Builds the window over a freshly opened board; the board start is still to come.
-    bool open(const SimScenario& scenario = SimRig::quickScenario()) {
+    bool open(const SimScenario& scenario = installedBoard()) {
         m_rig = std::make_unique<SimRig>(scenario);
         SoftResetNoticeWindow::install(&m_rig->dispatcher);
         if (!m_rig->openBoard()) {
@@ -86,7 +95,7 @@ private:
         return true;
     }
     // ... and waits until the board start is over and its parameter writes have settled.
-    bool start(const SimScenario& scenario = SimRig::quickScenario()) {
+    bool start(const SimScenario& scenario = installedBoard()) {
         return open(scenario) &&
                QTest::qWaitFor([this] { return m_window->isEnabled(); }, SimRig::kWaitMs) &&
                m_rig->settle();
@@ -210,7 +219,7 @@ private slots:
     }
 
     void softResetIsCoveredByTheNotice() {
-        SimScenario scenario = SimRig::quickScenario();
+        SimScenario scenario = installedBoard();
         scenario.softResetMs = 300;
         QVERIFY(start(scenario));
         QVERIFY(shown<FormSoftReset>().isEmpty());
@@ -321,6 +330,31 @@ private slots:
         QTRY_VERIFY(editor.isNull());
     }
 
+    // "Wizard" opens one setup wizard; leaving it through "Troubleshoot Graph" on the
+    // broken-wire page (no calibration reported) leads to the graph window.
+    void wizardTroubleshootGraphLeadsToTheGraph() {
+        SimScenario scenario = installedBoard();
+        scenario.brokenWireA = 3;
+        QVERIFY(start(scenario));
+        click("buttonWizard");
+        QPointer<SetupWizard> wizard = m_window->setupWizard();
+        QVERIFY(wizard && wizard->isVisible());
+        QCOMPARE(wizard->windowModality(), Qt::ApplicationModal);
+        m_window->showWizard();
+        QCOMPARE(m_window->setupWizard(), wizard.data());
+        QCOMPARE(shown<SetupWizard>().size(), 1);
+
+        wizard->button(QWizard::NextButton)->click();
+        QCOMPARE(wizard->currentId(), int(SetupWizard::BrokenWirePage));
+        QVERIFY(m_window->miscFiles()->sensThresholdEditor() == nullptr);
+        wizard->button(QWizard::CustomButton1)->click();
+        QTRY_VERIFY(wizard.isNull());
+        QPointer<FormSensThreshEditor> editor = m_window->miscFiles()->sensThresholdEditor();
+        QVERIFY(editor && editor->isVisible());
+        editor->close();
+        QTRY_VERIFY(editor.isNull());
+    }
+
     // Started to replay, with no controller and no log yet: the window is usable at once
     // and "Graph" asks for the log to replay.
     void replayModeGraphAsksForTheLog() {
@@ -354,7 +388,7 @@ private slots:
     }
     void ctrlAltQOpensTheFlagDisplay() {
         QFETCH(bool, onTheNotice);
-        SimScenario scenario = SimRig::quickScenario();
+        SimScenario scenario = installedBoard();
         scenario.softResetMs = 5000;
         QVERIFY(start(scenario));
         QWidget* target = m_window.get();
@@ -449,7 +483,7 @@ private slots:
         QFETCH(bool, offered);
         QFETCH(QString, warning);
         deliverFirmware(QStringLiteral("620_4040.ovu"));
-        SimScenario board = SimRig::quickScenario();
+        SimScenario board = installedBoard();
         QVERIFY(board.applyArgument(scenario));
         LogSpy log;
         QVERIFY(open(board));
