@@ -4,7 +4,6 @@
 #include "device/DeviceEventDispatcher.h"
 #include "protocol/CommandFactory.h"
 #include "protocol/CommandSetCurrentParameters.h"
-#include "protocol/CurrentParametersLayout.h"
 #include "protocol/Opcodes.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SimpleCommand.h"
@@ -56,7 +55,5 @@ void CurrentParametersSource::askForParameters() const {
 }
 
 bool CurrentParametersSource::isControllerBlock(const QByteArray& block) {
-    using namespace CurrentParametersLayout;
-    return block.size() >= kBlockSize &&
-           static_cast<quint8>(block.at(kResponseCodeOffset)) == ResponseCode::CurrentParameters;
+    return CommandFactory::isControllerBlock(block, ResponseCode::CurrentParameters);
 }
