@@ -100,6 +100,14 @@ public:
     std::function<void()> whileBoxOpen;
 };
 
+FormCalibration::Timings quickTimings() {
+    FormCalibration::Timings timings;
+    timings.acquisitionTimeoutMs = 300;
+    timings.completionDelayMs = 40;
+    timings.liftTimeoutMs = 300;
+    return timings;
+}
+
 bool calibrationStarted() {
     return QSettings().value(QStringLiteral("Calibration/Start"), false).toBool();
 }
@@ -112,11 +120,7 @@ private slots:
     void initTestCase() {
         SimRig::useTestSettings();
         FormCalibration::setDesktopSource([] { return kDesktop; });
-        FormCalibration::Timings timings;
-        timings.acquisitionTimeoutMs = 300;
-        timings.completionDelayMs = 40;
-        timings.liftTimeoutMs = 300;
-        FormCalibration::setDefaultTimings(timings);
+        FormCalibration::setDefaultTimings(quickTimings());
     }
     void cleanup() {
         DisplayOrientation::setSource({});
@@ -235,6 +239,11 @@ private slots:
     // Once fixed, the result stays: a late timeout while the box is open and a Cancel or
     // Reset right after completion change nothing and ask nothing twice.
     void resultStaysFixed() {
+        // A completion delay no loaded machine outlasts: Reset and Cancel must come in it.
+        FormCalibration::Timings timings = quickTimings();
+        timings.completionDelayMs = 2000;
+        FormCalibration::setDefaultTimings(timings);
+        auto restore = qScopeGuard([] { FormCalibration::setDefaultTimings(quickTimings()); });
         CalibrationRun run;
         QVERIFY(run.connected);
         run.whileBoxOpen = [&run] {
@@ -244,6 +253,7 @@ private slots:
         run.start();
         run.tapExample();
         QTRY_COMPARE(run.window->result(), 0);
+        QVERIFY(run.window);  // still within the completion delay
         run.window->on_buttonReset_clicked();
         run.window->on_buttonCancel_clicked();
         QVERIFY(run.waitFinished());
