@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QSettings>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -121,6 +123,12 @@ void SetupWizard::makeConnections() {
             &SetupWizard::SetCalibrationResult);
     connect(m_operations, &SetOperations::signalCalibrationFinished, m_output,
             &OutputWizardProxy::slotOutputFinished);
+    connect(m_output, &OutputWizardProxy::signalShowOutputWindow, this,
+            &SetupWizard::signalShowOutputWindow);
+    // The wizard is modal: the main window's own shortcut to the controller's data cannot
+    // be reached while it runs, so the wizard offers it and the main window opens it.
+    connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Q")), this), &QShortcut::activated,
+            this, &SetupWizard::signalShortcutActivated);
 }
 
 void SetupWizard::showEvent(QShowEvent* event) {
