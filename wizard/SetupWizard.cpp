@@ -15,10 +15,10 @@
 #include "protocol/SettingsKeys.h"
 #include "operations/SetOperations.h"
 #include "calibration/CalibrationWizardProxy.h"
+#include "output/OutputWizardProxy.h"
 #include "sensitivity/AutoSensWizardProxy.h"
 #include "sensitivity/FormSensCal.h"
-#include "wizard/OutputWizardProxy.h"
-#include "wizard/brokenWireWizardProxy.h"
+#include "troubleshoot/brokenWireWizardProxy.h"
 
 namespace {
 constexpr int kDefaultWidth = 618;

@@ -14,8 +14,8 @@
 #include "sim/SimParameterBlock.h"
 #include "calibration/FormCalibration.h"
 #include "output/FormOutput.h"
+#include "output/OutputWizardProxy.h"
 #include "sensitivity/FormSensThreshEditor.h"
-#include "wizard/OutputWizardProxy.h"
 #include "wizard/SetupWizard.h"
 #include "app/BoardStartSequence.h"
 #include "app/MainBreadcrumbedWindow.h"
@@ -78,8 +78,8 @@ private:
         finger->setFeedbackTimeout(300);
         m_window = std::make_unique<MainBreadcrumbedWindow>(&m_rig->dispatcher, &m_rig->ops);
         BoardStartSequence::Timings timings;
-        timings.firstBlock = timings.wireCounts = timings.firmwareHeader = timings.versionCheck =
-            {250, 3};
+        timings.firstBlock = timings.wireCounts = timings.firmwareHeader =
+            timings.versionCheck = {250, 3};
         timings.rescanWhileLostMs = 20;
         timings.softResetPollMs = 10;
         m_window->boardStartSequence()->setTimings(timings);

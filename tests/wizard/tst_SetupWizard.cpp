@@ -8,9 +8,9 @@
 #include "protocol/SettingsKeys.h"
 #include "sim/SimParameterBlock.h"
 #include "output/FormOutput.h"
+#include "output/OutputWizardProxy.h"
 #include "sensitivity/AutoSensWizardProxy.h"
 #include "sensitivity/FormSensCal.h"
-#include "wizard/OutputWizardProxy.h"
 #include "wizard/SetupWizard.h"
 #include "../support/SimRig.h"
 

@@ -1,4 +1,4 @@
-#include "wizard/OutputWizardProxy.h"
+#include "output/OutputWizardProxy.h"
 
 #include <QAbstractButton>
 #include <QLabel>
