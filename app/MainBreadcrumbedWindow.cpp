@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
+#include <QTimer>
 #include <QUrl>
 
 #include "logging/LogMacros.h"
@@ -366,8 +367,8 @@ void MainBreadcrumbedWindow::changeEvent(QEvent* event) {
 
 void MainBreadcrumbedWindow::showUpdateWidget(QString info) {
     TTRACE();
-    Q_UNUSED(info);
-    TLOG_WARNING(QStringLiteral("not available: the firmware update window"));
+    // The upload dialog; given a file it uploads that one, otherwise the technician chooses.
+    m_miscFiles->showFirmwareUpdateWizard(info);
 }
 
 void MainBreadcrumbedWindow::showWizard() {
@@ -416,7 +417,8 @@ void MainBreadcrumbedWindow::showCurrentData() {
 
 void MainBreadcrumbedWindow::scheduleFirstWizardRun() {
     TTRACE();
-    TLOG_WARNING(QStringLiteral("not available: the first-run wizard"));
+    // After the events in hand, so the wizard does not open in the middle of a board start.
+    QTimer::singleShot(0, this, &MainBreadcrumbedWindow::showFirstRunWizard);
 }
 
 void MainBreadcrumbedWindow::showMonitorWindow() {

@@ -19,9 +19,6 @@ class SetOperations;
 
 // Opens the main window's secondary windows and holds the small helpers they share.
 // Owned by the main window.
-//
-// Windows that belong to features not present in this build are entered through one
-// method each; reaching such a method logs "not available" and opens nothing.
 class MiscFiles : public QObject {
     Q_OBJECT
 public:
