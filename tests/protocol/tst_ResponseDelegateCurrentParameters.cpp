@@ -4,6 +4,7 @@
 #include "protocol/ParameterVersion.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SoftResetNotice.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 // A quiet full answer, written by hand: edge prescaler 0x11, edge threshold 130, scan
@@ -100,11 +101,7 @@ private:
     }
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftware"));
-    }
+    void initTestCase() { useTestSettings(); }
     void init() {
         QSettings().clear();
         ParameterVersion::remember(ParameterVersion::kStartValue);

@@ -1,11 +1,11 @@
 #include <QDir>
 #include <QMouseEvent>
-#include <QSettings>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
 
 #include "sensitivity/MonitorWidget.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 const QColor kOrange(245, 128, 38);
@@ -51,9 +51,7 @@ private:
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
+        useTestSettings();
         m_device = QTest::createTouchDevice();
     }
     void cleanup() {
