@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
@@ -183,6 +184,17 @@ void MainBreadcrumbedWindow::followProvider() {
             &MainBreadcrumbedWindow::slotDisconnected, Qt::UniqueConnection);
 }
 
+// Greying the window greys every child, its dialogs too. The setup wizard and the
+// calibration window are the window's children and must stay cancellable while the
+// controller is away; a window enabled on its own stays so under a disabled parent.
+void MainBreadcrumbedWindow::keepDialogsUsable() {
+    for (QDialog* dialog : findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (dialog->isWindow()) {
+            dialog->setEnabled(true);
+        }
+    }
+}
+
 void MainBreadcrumbedWindow::setIndicator(bool on) {
     m_indicatorOn = on;
     MiscFiles::updateBooleanTextAndStyle(m_ui->labelConnectionStatus, on, QString(), QString(),
@@ -317,6 +329,7 @@ void MainBreadcrumbedWindow::slotDisconnected() {
     TTRACE();
     setIndicator(false);
     setEnabled(false);
+    keepDialogsUsable();
     showHome();
     m_productTest->onDisconnected();
 }

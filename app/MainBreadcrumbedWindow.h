@@ -107,6 +107,7 @@ private:
     void createShortcuts();
     void setIndicator(bool on);
     void followProvider();
+    void keepDialogsUsable();
     void showSoftwareVersion();
     void afterWizardClosed();
 

@@ -430,6 +430,10 @@ QByteArray VirtualController::parameterBlock() const {
     return SimReport::block(0, SimReport::kCodeParameters, m_ram.parameters.bytes()).mid(1);
 }
 
+QByteArray VirtualController::savedParameterBlock() const {
+    return SimReport::block(0, SimReport::kCodeParameters, m_flash.parameters.bytes()).mid(1);
+}
+
 void VirtualController::onSoftReset(const Request&) {
     startSoftReset();
 }

@@ -95,6 +95,8 @@ public:
     // Inspection: the parameters report the board would send now (60 bytes from the
     // frame byte; frame byte 0), the stored calibration, the firmware memory.
     QByteArray parameterBlock() const;
+    // The same for the block last saved to flash (what the board starts with).
+    QByteArray savedParameterBlock() const;
     QByteArray calibrationData() const { return m_calibration; }
     const SimFirmwareStore& firmware() const { return m_firmware; }
     bool isSoftResetActive() const { return m_softReset; }

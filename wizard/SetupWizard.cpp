@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QSettings>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -13,10 +15,10 @@
 #include "protocol/SettingsKeys.h"
 #include "operations/SetOperations.h"
 #include "calibration/CalibrationWizardProxy.h"
+#include "output/OutputWizardProxy.h"
 #include "sensitivity/AutoSensWizardProxy.h"
 #include "sensitivity/FormSensCal.h"
-#include "wizard/OutputWizardProxy.h"
-#include "wizard/brokenWireWizardProxy.h"
+#include "troubleshoot/brokenWireWizardProxy.h"
 
 namespace {
 constexpr int kDefaultWidth = 618;
@@ -121,6 +123,12 @@ void SetupWizard::makeConnections() {
             &SetupWizard::SetCalibrationResult);
     connect(m_operations, &SetOperations::signalCalibrationFinished, m_output,
             &OutputWizardProxy::slotOutputFinished);
+    connect(m_output, &OutputWizardProxy::signalShowOutputWindow, this,
+            &SetupWizard::signalShowOutputWindow);
+    // The wizard is modal: the main window's own shortcut to the controller's data cannot
+    // be reached while it runs, so the wizard offers it and the main window opens it.
+    connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Q")), this), &QShortcut::activated,
+            this, &SetupWizard::signalShortcutActivated);
 }
 
 void SetupWizard::showEvent(QShowEvent* event) {

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QApplication>
 #include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
@@ -7,9 +8,9 @@
 #include "protocol/SettingsKeys.h"
 #include "sim/SimParameterBlock.h"
 #include "output/FormOutput.h"
+#include "output/OutputWizardProxy.h"
 #include "sensitivity/AutoSensWizardProxy.h"
 #include "sensitivity/FormSensCal.h"
-#include "wizard/OutputWizardProxy.h"
 #include "wizard/SetupWizard.h"
 #include "../support/SimRig.h"
 
@@ -127,11 +128,13 @@ private slots:
         QFETCH(bool, formShown);
         WizardRig rig(false);
         QVERIFY(rig.open(false));
+        QSignalSpy outputShown(rig.wizard.data(), &SetupWizard::signalShowOutputWindow);
         rig.button(QWizard::NextButton)->click();
         emit rig.ops.signalCalibrationFinished(result);
         QCOMPARE(rig.wizard->currentId(), page);
         QCOMPARE(rig.button(QWizard::CustomButton3)->isVisible(), touchTest);
         QCOMPARE(rig.wizard->outputPage()->form()->isVisible(), formShown);
+        QCOMPARE(outputShown.count(), formShown ? 1 : 0);
         QCOMPARE(rig.wizard->outputPage()->isHintShown(), formShown);
         // Whatever the outcome, the run can be left.
         QVERIFY(rig.button(QWizard::CancelButton)->isVisible());
@@ -159,6 +162,9 @@ private slots:
         QVERIFY(rig.open(false));
         QSignalSpy graph(rig.wizard.data(), &SetupWizard::signalShowSensThresEditor);
         QSignalSpy saved(&rig.ops, &SetOperations::signal_finishedSavingParameters);
+        OutputWizardProxy* outputPage = rig.wizard->outputPage();
+        QSignalSpy pageGraph(outputPage, &OutputWizardProxy::signalShowSensThresEditor);
+        QSignalSpy pageSaved(outputPage, &OutputWizardProxy::signalFinishedSavingParameters);
         // A monitor flag left on makes saving a pass over the link, not an instant.
         QVERIFY(rig.pokeBlock([](QByteArray& block) {
             block[SimParameterBlock::kDiagFlags] = char(SimParameterBlock::kMonitorDiagA);
@@ -173,11 +179,20 @@ private slots:
         QTRY_COMPARE(rig.saveRequests(), 1);
         QCOMPARE(saved.count(), 1);
         QCOMPARE(graph.count(), graphRequests);
+        QCOMPARE(pageGraph.count(), graphRequests);
+        QCOMPARE(pageSaved.count(), 1);
     }
 
-    void touchTestOpensMonitorAfterSaving() {
+    // The modal wizard's ways to the other windows: Ctrl+Alt+Q to the controller's data
+    // (the main window's own shortcut cannot be reached), Touch Test to the monitor.
+    void shortcutAndTouchTestLeadOut() {
         WizardRig rig(false);
         QVERIFY(rig.open(false));
+        QSignalSpy shortcut(rig.wizard.data(), &SetupWizard::signalShortcutActivated);
+        QApplication::setActiveWindow(rig.wizard);
+        QVERIFY(QTest::qWaitForWindowActive(rig.wizard));
+        QTest::keyClick(rig.wizard, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(shortcut.count(), 1);
         QSignalSpy monitor(rig.wizard.data(), &SetupWizard::signalShowMonitor);
         rig.button(QWizard::NextButton)->click();
         emit rig.ops.signalCalibrationFinished(0);

@@ -22,6 +22,16 @@ public:
     QString messageText() const;
     bool isHintShown() const;
 
+signals:
+    // The output choices are shown (the calibration succeeded).
+    void signalShowOutputWindow();
+    // The page shows the outcome of the calibration run.
+    void showCompletionDialog();
+    // Finish was pressed after a failed calibration: the graph is the next place to look.
+    void signalShowSensThresEditor();
+    // The parameters saved by Finish are in the controller's flash.
+    void signalFinishedSavingParameters();
+
 public slots:
     void finishClicked();
     void slotOutputFinished(int OutputResult);
@@ -29,10 +39,12 @@ public slots:
     void setNextIdOutputFailed(int id) { m_nextIdFailed = id; }
 
 private:
+    SetOperations* m_operations;
     FormOutput* m_form;
     QLabel* m_message;
     QLabel* m_hint;
     bool m_finishConnected = false;
+    int m_calibrationResult = -1;
     int m_nextIdOverride = -1;
     int m_nextIdCancelled = -1;
     int m_nextIdFailed = -1;

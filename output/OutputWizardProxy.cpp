@@ -1,4 +1,4 @@
-#include "wizard/OutputWizardProxy.h"
+#include "output/OutputWizardProxy.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -6,11 +6,15 @@
 #include <QWizard>
 
 #include "logging/LogMacros.h"
+#include "operations/SetOperations.h"
 #include "output/FormOutput.h"
 
 namespace {
 // FormOutput's page of the wizard's radio buttons.
 constexpr int kWizardOutputStackIndex = 1;
+// Calibration outcomes the page tells apart: 0..4, 3 a failed run.
+constexpr int kCalibrationFailed = 3;
+constexpr int kCalibrationNoTouch = 4;
 
 QString richText(const QString& body) {
     return QStringLiteral("<html><head/><body><p>%1</p></body></html>").arg(body);
@@ -20,6 +24,7 @@ QString richText(const QString& body) {
 OutputWizardProxy::OutputWizardProxy(DeviceEventDispatcher* dispatcher, SetOperations* operations,
                                      QWidget* parent)
     : QWizardPage(parent),
+      m_operations(operations),
       m_form(new FormOutput(dispatcher, operations, this)),
       m_message(
           new QLabel(richText(QStringLiteral("Calibration in progress.Please wait....")), this)),
@@ -65,9 +70,21 @@ int OutputWizardProxy::nextId() const {
 void OutputWizardProxy::finishClicked() {
     m_form->hide();
     m_message->setText(QStringLiteral("Please wait while we save the parameters for flash."));
+    if (m_operations != nullptr) {
+        connect(m_operations, &SetOperations::signal_finishedSavingParameters, this,
+                &OutputWizardProxy::signalFinishedSavingParameters, Qt::UniqueConnection);
+    }
+    if (m_calibrationResult == kCalibrationFailed) {
+        emit signalShowSensThresEditor();
+    }
 }
 
 void OutputWizardProxy::slotOutputFinished(int OutputResult) {
+    if (OutputResult < 0 || OutputResult > kCalibrationNoTouch) {
+        TLOG_WARNING(QStringLiteral("Output page: no calibration outcome (%1).").arg(OutputResult));
+        return;
+    }
+    m_calibrationResult = OutputResult;
     m_hint->hide();
     m_form->hide();
     switch (OutputResult) {
@@ -82,6 +99,7 @@ void OutputWizardProxy::slotOutputFinished(int OutputResult) {
             m_form->setStackIndex(kWizardOutputStackIndex);
             m_form->show();
             m_form->loadMode();
+            emit signalShowOutputWindow();
             break;
         case 2:
             setTitle(QStringLiteral("Calilbration Cancelled"));
@@ -102,9 +120,6 @@ void OutputWizardProxy::slotOutputFinished(int OutputResult) {
                 "were touching,<br> please make sure that the FPC ribbon is inserted into the "
                 "controller board correctly <br>(note that the connectors are top-contact)."));
             break;
-        default:
-            TLOG_WARNING(
-                QStringLiteral("Output page: no calibration outcome (%1).").arg(OutputResult));
-            break;
     }
+    emit showCompletionDialog();
 }

@@ -1,4 +1,4 @@
-#include "wizard/brokenWireWizardProxy.h"
+#include "troubleshoot/brokenWireWizardProxy.h"
 
 #include <QAbstractButton>
 #include <QLabel>
