@@ -34,6 +34,8 @@
 //   taps                      a scripted finger in step with the untracked-finger stream
 //                             (calibration): entries "delayMs:a:b:samples", see
 //                             SimFingerScript
+//                             (in a scenario file separate entries with blanks: there
+//                             ';' begins a comment and cuts the list short)
 //   pressAt                   from then on, while edge monitoring is on, a finger rests on
 //                             the middle of the sensor (the automatic sensitivity target):
 //                             the edge frames become exact instead of noisy (-1: never)

@@ -337,6 +337,19 @@ private slots:
         QTRY_VERIFY(editor.isNull());
     }
 
+    // A factory reset leaves the controller uncalibrated with default output: the setup
+    // wizard follows it.
+    void factoryResetLeadsToTheWizard() {
+        QVERIFY(start());
+        QVERIFY(m_window->setupWizard() == nullptr);
+        m_rig->ops.doFactoryReset();
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->setupWizard() != nullptr, SimRig::kWaitMs);
+        QPointer<SetupWizard> wizard = m_window->setupWizard();
+        QVERIFY(wizard->isVisible());
+        wizard->button(QWizard::CancelButton)->click();
+        QTRY_VERIFY(wizard.isNull());
+    }
+
     // Started to replay, with no controller and no log yet: the window is usable at once
     // and "Graph" asks for the log to replay.
     void replayModeGraphAsksForTheLog() {
