@@ -33,11 +33,8 @@
 #include "RecordingPrompt.h"
 
 namespace {
-// Current-parameters block as the board keeps it: byte 8 output encoding, byte 9 bit 0x01
-// output enabled, byte 10 bits 0x80 and 0x20 the edge streams of A and B.
-constexpr int kEncoding = 8;
-constexpr int kOutputFlags = 9;
-constexpr quint8 kEnabledBit = 0x01;
+// Current-parameters block as the board keeps it: byte 10 bits 0x80 and 0x20 the edge
+// streams of A and B.
 constexpr int kMonitorFlags = 10;
 constexpr quint8 kEdgeStreamBits = 0x80 | 0x20;
 
@@ -184,13 +181,22 @@ private slots:
         QTRY_VERIFY(m_rig->requests.contains(kLoadDefaults));
     }
 
-    void homeButtonsOpenTheirPages() {
+    // The output page shows the board's mode (a fresh board reports two touch); the
+    // buttons change it (covered in tst_FormOutput). Closing stops all device traffic.
+    void homeButtonsOpenTheirPagesAndClosingStopsTraffic() {
         QVERIFY(start());
         click("buttonOutput");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::OutputPage));
         QCOMPARE(m_window->breadcrumbText(), QStringLiteral("Output"));
+        auto* output = child<FormOutput>("FormOutput");
+        QVERIFY(output != nullptr && output->isVisible());
+        QCOMPARE(output->stackIndex(), int(FormOutput::ModeButtonsPage));
+        QVERIFY(child<QPushButton>("buttonDoubleTouch")->isChecked());
         click("breadcrumbStyledContainer");
         QCOMPARE(m_window->currentPage(), int(MainBreadcrumbedWindow::HomePage));
+        QVERIFY(!m_rig->dispatcher.isCommunicationStopped());
+        m_window->close();
+        QVERIFY(m_rig->dispatcher.isCommunicationStopped());
     }
 
     void breadcrumbLeadsFromTheDriverPageToTroubleshootingThenHome() {
@@ -246,30 +252,6 @@ private slots:
         m_rig->board.replug();
         QTRY_VERIFY_WITH_TIMEOUT(m_window->isEnabled(), 10000);
         QVERIFY(m_window->isIndicatorOn());
-    }
-
-    void closingStopsAllDeviceTraffic() {
-        QVERIFY(start());
-        QVERIFY(!m_rig->dispatcher.isCommunicationStopped());
-        m_window->close();
-        QVERIFY(m_rig->dispatcher.isCommunicationStopped());
-    }
-
-    void outputPageShowsAndChangesTheControllersMode() {
-        QVERIFY(start());
-        click("buttonOutput");
-        auto* output = child<FormOutput>("FormOutput");
-        QVERIFY(output != nullptr && output->isVisible());
-        QCOMPARE(output->stackIndex(), int(FormOutput::ModeButtonsPage));
-        // A fresh board reports two touch with output enabled.
-        QCOMPARE(int(m_rig->boardByte(kEncoding)), 3);
-        QVERIFY(child<QPushButton>("buttonDoubleTouch")->isChecked());
-        QVERIFY(!child<QPushButton>("buttonMouseMode")->isChecked());
-
-        click("buttonMouseMode");
-        QTRY_COMPARE(int(m_rig->boardByte(kEncoding)), 1);
-        QVERIFY(m_rig->boardFlag(kOutputFlags, kEnabledBit));
-        QTRY_VERIFY(child<QPushButton>("buttonMouseMode")->isChecked());
     }
 
     void factoryResetIsAskedThroughTheToolsPrompt() {

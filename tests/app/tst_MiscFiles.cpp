@@ -2,7 +2,6 @@
 #include <QFile>
 #include <QPointer>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QWidget>
 #include <QtTest>
 
@@ -12,6 +11,7 @@
 #include "device/LogReplayer.h"
 #include "protocol/FirmwareInformation.h"
 #include "app/MiscFiles.h"
+#include "tests/support/TestSettings.h"
 #include "RecordingPrompt.h"
 
 namespace {
@@ -57,9 +57,7 @@ private:
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("OrvelloTest"));
-        QCoreApplication::setApplicationName(QStringLiteral("tst_MiscFiles"));
+        useTestSettings();
         UserPrompt::install(&m_prompt);
     }
 

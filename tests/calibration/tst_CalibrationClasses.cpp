@@ -9,17 +9,14 @@
 #include "tests/support/SimRig.h"
 
 namespace {
-// Block layout (from the layout table): output encoding byte 8, output flags byte 9
-// (0x10 use calibration 3), status byte 12 (0x80 calibration success, 0x40 bad
-// conditions), exclude mode byte 13.
-constexpr int kEncoding = 8;
+// Block layout (from the layout table): output flags byte 9 (0x10 use calibration 3),
+// status byte 12 (0x80 calibration success, 0x40 bad conditions), exclude mode byte 13.
 constexpr int kOutputFlags = 9;
 constexpr quint8 kUseCalib3 = 0x10;
 constexpr int kStatus = 12;
 constexpr quint8 kCalibSuccess = 0x80;
 constexpr quint8 kBadCond = 0x40;
 constexpr int kExcludeMode = 13;
-constexpr int kCalibration3Opcode = 14;
 
 struct Point {
     int x;
@@ -89,13 +86,6 @@ private slots:
         QCOMPARE(classes.buildCalibrationData(targets.list()), record);
     }
 
-    void threeTargetsGiveTheExamplePayload() {
-        const Targets targets = exampleTargets();
-        CalibrationClasses classes(nullptr, nullptr);
-        QCOMPARE(classes.buildCalibrationData(targets.list()),
-                 QByteArray::fromHex("9a019a01e803d007660e9a01b80bd0079a01660ee803f401"));
-    }
-
     void rotation_data() {
         QTest::addColumn<int>("orientation");
         QTest::addColumn<int>("mode");
@@ -150,38 +140,6 @@ private slots:
         const QList<int> expected{0, 90, 180, 270, 0, 0};
         for (int code = 0; code < expected.size(); ++code) {
             QCOMPARE(DisplayOrientation::fromWindowsCode(code), expected.at(code));
-        }
-    }
-
-    // The array re-sent follows the controller's output encoding, not the argument.
-    void resendFollowsTheOutputMode_data() {
-        QTest::addColumn<int>("encoding");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::addRow("mode 1 unrotated") << 1 << QByteArray("UNROT");
-        QTest::addRow("mode 2 rotated") << 2 << QByteArray("ROT");
-        QTest::addRow("mode 3 rotated") << 3 << QByteArray("ROT");
-        QTest::addRow("mode 0 nothing") << 0 << QByteArray();
-        QTest::addRow("mode 4 nothing") << 4 << QByteArray();
-    }
-    void resendFollowsTheOutputMode() {
-        QFETCH(int, encoding);
-        QFETCH(QByteArray, sent);
-        QSettings().setValue(QStringLiteral("GeometricCalibration/UnrotatedData"),
-                             QByteArray("UNROT"));
-        QSettings().setValue(QStringLiteral("GeometricCalibration/RotatedData"), QByteArray("ROT"));
-        SimRig rig;
-        QVERIFY(rig.connectBoard());
-        QVERIFY(rig.pokeByte(kEncoding, quint8(encoding)));
-        CalibrationClasses classes(&rig.dispatcher, nullptr);
-        QCOMPARE(classes.currentCalibrationData(), sent);
-        classes.sendCalibrationData(1);
-        QVERIFY(rig.refresh());
-        const QList<QByteArray> writes = rig.writesOf(kCalibration3Opcode);
-        if (sent.isEmpty()) {
-            QVERIFY(writes.isEmpty());
-        } else {
-            QCOMPARE(writes.size(), 1);
-            QCOMPARE(writes.first().mid(3, sent.size()), sent);
         }
     }
 

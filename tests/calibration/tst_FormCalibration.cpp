@@ -1,5 +1,4 @@
 #include <QProgressBar>
-#include <QSettings>
 #include <QSlider>
 #include <QWizard>
 #include <QtTest>
@@ -8,6 +7,7 @@
 
 #include "calibration/CalibrationWizardProxy.h"
 #include "calibration/FormCalibration.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 constexpr int kSide = 1000;
@@ -33,12 +33,7 @@ class tst_FormCalibration : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
-        QSettings().clear();
-    }
+    void initTestCase() { useTestSettings(); }
     void cleanup() {
         FormCalibration::setDesktopSource({});
         QSettings().clear();

@@ -1,10 +1,10 @@
 #include <QDir>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "operations/InternalNormVarOperations.h"
+#include "tests/support/TestSettings.h"
 
 // One wire per entry, each wire given by its samples.
 using Wires = QList<QList<double>>;
@@ -32,11 +32,7 @@ private:
     InternalNormVarOperations m_operations;
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
-    }
+    void initTestCase() { useTestSettings(); }
     void cleanup() { QSettings().remove(kThresholdKey); }
 
     void wireOut_data() {

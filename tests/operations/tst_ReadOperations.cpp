@@ -87,6 +87,9 @@ private slots:
         QTest::addRow("mode 2") << "8=02"
                                 << QByteArray::fromHex(
                                        "0e 9a01660ee803d007 660e660eb80bd007 9a019a01e803f401");
+        QTest::addRow("mode 3") << "8=03"
+                                << QByteArray::fromHex(
+                                       "0e 9a01660ee803d007 660e660eb80bd007 9a019a01e803f401");
         QTest::addRow("mode 0 sends nothing") << "8=00" << QByteArray();
         QTest::addRow("mode 4 sends nothing") << "8=04" << QByteArray();
     }

@@ -1,8 +1,8 @@
 #include <QDir>
-#include <QSettings>
 #include <QtTest>
 
 #include "operations/SensitivityAnalysis.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 // A wire given by its mean and sigma: the samples mean - s, mean, mean + s have exactly
@@ -59,11 +59,7 @@ class tst_SensitivityAnalysis : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
-    }
+    void initTestCase() { useTestSettings(); }
     void cleanup() { QSettings().remove(QStringLiteral("Sensitivity/ProduceReport")); }
 
     // The derived values of the procedure, one row per figure.

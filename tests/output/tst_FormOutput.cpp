@@ -67,24 +67,16 @@ private:
     void verifyControlsUsable(bool usable) {
         for (const char* name : kModeButtons) {
             QCOMPARE(button(name)->isEnabled(), usable);
-            if (!usable) {
-                QCOMPARE(button(name)->styleSheet(),
-                         QString::fromLatin1(FormOutput::kDisabledButtonStyle));
-            }
         }
         QCOMPARE(child<QComboBox>("comboOutputEncoding")->isEnabled(), usable);
         QCOMPARE(child<QLCDNumber>("numberEncoding")->isEnabled(), usable);
         QVERIFY(button("buttonDisableOutput")->isEnabled());
     }
 
-    // Exactly the given mode button is checked and styled as selected.
+    // Exactly the given mode button is checked.
     void verifySelectedMode(const char* selected) {
         for (const char* name : kModeButtons) {
-            const bool isSelected = qstrcmp(name, selected) == 0;
-            QCOMPARE(button(name)->isChecked(), isSelected);
-            QCOMPARE(button(name)->styleSheet(),
-                     QString::fromLatin1(isSelected ? FormOutput::kSelectedButtonStyle
-                                                    : FormOutput::kEnabledButtonStyle));
+            QCOMPARE(button(name)->isChecked(), qstrcmp(name, selected) == 0);
         }
     }
 
@@ -177,59 +169,47 @@ private slots:
         QCOMPARE(m_form->cachedOutputMode(), 7);
     }
 
-    void wizardRadioButtonsLastChoiceWins_data() {
-        QTest::addColumn<bool>("settleBetween");
-        QTest::addRow("one after the other") << true;
-        QTest::addRow("in quick succession") << false;
+    // Each step clicks a wizard radio button ("-": the page proposes its mode) and, once
+    // the operations have settled, expects "<encoding or -> <on|off>" on the controller.
+    // Without settling between clicks only the last choice counts.
+    void wizardChoiceReachesTheController_data() {
+        QTest::addColumn<int>("startEncoding");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("settleEach");
+        QTest::addRow("proposes Two Touch") << 1 << QStringList{"- 3 on"} << true;
+        QTest::addRow("last choice wins")
+            << 2 << QStringList{"Mouse 1 on", "MultiTouch 3 on"} << true;
+        QTest::addRow("last of quick choices wins")
+            << 2 << QStringList{"Mouse 1 on", "MultiTouch 3 on"} << false;
+        QTest::addRow("output off and back")
+            << 1 << QStringList{"Mouse 1 on", "NoTouch - off", "SingleTouch 2 on"} << true;
     }
-    void wizardRadioButtonsLastChoiceWins() {
-        QFETCH(bool, settleBetween);
-        start(2, true);
+    void wizardChoiceReachesTheController() {
+        QFETCH(int, startEncoding);
+        QFETCH(QStringList, steps);
+        QFETCH(bool, settleEach);
+        start(startEncoding, true);
         m_form->setStackIndex(FormOutput::WizardPage);
-
-        radio("radioButton_Mouse")->click();
-        if (settleBetween) {
-            QTRY_COMPARE(boardEncoding(), 1);
-            QVERIFY(m_rig->settle());
+        for (int i = 0; i < steps.size(); ++i) {
+            const QStringList step = steps.at(i).split(QLatin1Char(' '));
+            if (step.at(0) == QLatin1String("-")) {
+                m_form->loadMode();
+                QVERIFY(radio("radioButton_MultiTouch")->isChecked());
+            } else {
+                radio(qPrintable(QStringLiteral("radioButton_") + step.at(0)))->click();
+            }
+            if (!settleEach && i + 1 < steps.size()) {
+                continue;
+            }
+            const bool on = step.at(2) == QLatin1String("on");
+            for (int check = 0; check < 2; ++check) {
+                if (step.at(1) != QLatin1String("-")) {
+                    QTRY_COMPARE(boardEncoding(), step.at(1).toInt());
+                }
+                QTRY_COMPARE(boardEnabled(), on);
+                QVERIFY(m_rig->settle());
+            }
         }
-        radio("radioButton_MultiTouch")->click();
-        QVERIFY(!radio("radioButton_Mouse")->isChecked());
-
-        QTRY_COMPARE(boardEncoding(), 3);
-        QVERIFY(m_rig->settle());
-        QCOMPARE(boardEncoding(), 3);
-        QVERIFY(boardEnabled());
-    }
-
-    void wizardOutputOffRequestsOutputDisabled() {
-        start(1, true);
-        m_form->setStackIndex(FormOutput::WizardPage);
-        radio("radioButton_Mouse")->click();
-        QVERIFY(m_rig->settle());
-
-        radio("radioButton_NoTouch")->click();
-        QTRY_VERIFY(!boardEnabled());
-        QVERIFY(m_rig->settle());
-        QVERIFY(!boardEnabled());
-
-        // And back: leaving "Output Off" for One Touch enables output again.
-        radio("radioButton_SingleTouch")->click();
-        QTRY_VERIFY(boardEnabled());
-        QVERIFY(m_rig->settle());
-        QCOMPARE(boardEncoding(), 2);
-        QVERIFY(boardEnabled());
-    }
-
-    void wizardPageProposesTwoTouch() {
-        start(1, true);
-        m_form->setStackIndex(FormOutput::WizardPage);
-        m_form->loadMode();
-        QVERIFY(radio("radioButton_MultiTouch")->isChecked());
-        QVERIFY(!radio("radioButton_Mouse")->isChecked());
-        QTRY_COMPARE(boardEncoding(), 3);
-        QVERIFY(m_rig->settle());
-        QCOMPARE(boardEncoding(), 3);
-        QVERIFY(boardEnabled());
     }
 
     void advancedPageReadsTheBoard_data() {

@@ -1,4 +1,3 @@
-#include <QSettings>
 #include <QtTest>
 
 #include <cmath>
@@ -14,6 +13,7 @@
 #include "protocol/ParameterVersion.h"
 #include "protocol/ResponseDelegateFilterAB.h"
 #include "protocol/ResponseDelegateTrackerParams.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 QByteArray hex(const char* text) {
@@ -77,12 +77,7 @@ class tst_FloatParameterSets : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
-        QSettings().clear();
-    }
+    void initTestCase() { useTestSettings(); }
     void init() {
         ParameterVersion::remember(ParameterVersion::kStartValue);
         ParameterFieldSupport::setLookup({});

@@ -4,6 +4,7 @@
 #include "protocol/ParameterVersion.h"
 #include "protocol/ResponseDelegateCurrentParameters.h"
 #include "protocol/SoftResetNotice.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 // A quiet full answer, written by hand: edge prescaler 0x11, edge threshold 130, scan
@@ -100,11 +101,7 @@ private:
     }
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftware"));
-    }
+    void initTestCase() { useTestSettings(); }
     void init() {
         QSettings().clear();
         ParameterVersion::remember(ParameterVersion::kStartValue);
@@ -195,15 +192,43 @@ private slots:
         QCOMPARE(log.events.count("softResetInactive"), answers.count(QStringLiteral("10")));
     }
 
-    void worksWithoutANotice() {
-        SoftResetNotice::setFactory({});
+    // The events of a run of answers ("|" between answers, each as changes to the quiet
+    // one) beyond the per-answer values: the output only when it changes, the test and
+    // diagnostics flags only when one of theirs changes, the soft reset without a notice.
+    void changesAreSignalledOnce_data() {
+        QTest::addColumn<QString>("answers");
+        QTest::addColumn<bool>("notice");
+        QTest::addColumn<QStringList>("events");
+        const QStringList first{"boardStarted", "outputChanged", "encode(2)", "state(true)",
+                                "flagsDone"};
+        const QString diag = QStringLiteral("testDiagChanged");
+        QTest::addRow("soft reset without a notice")
+            << "12=20|" << false
+            << QStringList{"boardStarted", "softResetActive", "outputChanged",    "encode(2)",
+                           "state(true)",  "flagsDone",       "softResetInactive"};
+        // The first answer reports the output even when off; 9=10 is another bit.
+        QTest::addRow("output") << "8=00 9=00|8=00 9=00|8=03|8=03 9=00|8=03 9=10" << true
+                                << QStringList{"boardStarted", "outputChanged", "encode(0)",
+                                               "state(false)", "flagsDone",     "outputChanged",
+                                               "encode(3)",    "state(true)",   "outputChanged",
+                                               "encode(3)",    "state(false)"};
+        QTest::addRow("test and diagnostics flags")
+            << "|11=04|11=04 27=40|11=04 27=40 10=ff|27=80" << true
+            << first + QStringList{diag, diag, diag};
+    }
+    void changesAreSignalledOnce() {
+        QFETCH(QString, answers);
+        QFETCH(bool, notice);
+        QFETCH(QStringList, events);
+        if (!notice) {
+            SoftResetNotice::setFactory({});
+        }
         ResponseDelegateCurrentParameters delegate;
         SignalLog log(&delegate);
-        receive(delegate, answer(kSoftResetOn));
-        receive(delegate, answer());
-        QCOMPARE(log.changes(),
-                 QStringList({"boardStarted", "softResetActive", "outputChanged", "encode(2)",
-                              "state(true)", "flagsDone", "softResetInactive"}));
+        for (const QString& changes : answers.split(QLatin1Char('|'))) {
+            receive(delegate, answer(changes));
+        }
+        QCOMPARE(log.changes(), events);
     }
 
     void peakCheckWaitsForTheEndOfASoftReset() {
@@ -222,20 +247,6 @@ private slots:
         QCOMPARE(peak.count(), 1);
         delegate.chkforMonPeak();
         QCOMPARE(peak.count(), 1);
-    }
-
-    void outputSignalsOnlyOnChange() {
-        ResponseDelegateCurrentParameters delegate;
-        SignalLog log(&delegate);
-        receive(delegate, answer("8=00 9=00"));  // the first answer reports it even when off
-        receive(delegate, answer("8=00 9=00"));
-        receive(delegate, answer("8=03"));
-        receive(delegate, answer("8=03 9=00"));
-        receive(delegate, answer("8=03 9=10"));  // another bit of the output byte
-        QCOMPARE(log.changes(),
-                 QStringList({"boardStarted", "outputChanged", "encode(0)", "state(false)",
-                              "flagsDone", "outputChanged", "encode(3)", "state(true)",
-                              "outputChanged", "encode(3)", "state(false)"}));
     }
 
     void monitorFlagsAreCheckedOnce_data() {
@@ -296,19 +307,6 @@ private slots:
         QCOMPARE(changed.count(), changes);
         receive(delegate, answer(second));
         QCOMPARE(changed.count(), changes);
-    }
-
-    void testAndDiagFlagChanges() {
-        ResponseDelegateCurrentParameters delegate;
-        QSignalSpy changed(&delegate,
-                           &ResponseDelegateCurrentParameters::signalMonTestDiagFlagChanged);
-        // Answers in turn and the signals counted so far; other flags do not count.
-        const QList<QPair<QString, int>> steps{
-            {"", 0}, {"11=04", 1}, {"11=04 27=40", 2}, {"11=04 27=40 10=ff", 2}, {"27=80", 3}};
-        for (const auto& step : steps) {
-            receive(delegate, answer(step.first));
-            QCOMPARE(changed.count(), step.second);
-        }
     }
 
     // A report cut at the wrong size leaves short pieces; none of them is a block, so none

@@ -1,7 +1,7 @@
-#include <QSettings>
 #include <QtTest>
 
 #include "protocol/ResponseDelegateUntrackedFinger.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 using Finger = ResponseDelegateUntrackedFinger;
@@ -42,11 +42,7 @@ class tst_ResponseDelegateUntrackedFinger : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
-    }
+    void initTestCase() { useTestSettings(); }
     void init() { QSettings().setValue(kStartKey, true); }
     void cleanupTestCase() { QSettings().clear(); }
 

@@ -1,11 +1,11 @@
 #include <QDir>
 #include <QMouseEvent>
-#include <QSettings>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
 
 #include "sensitivity/MonitorWidget.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 const QColor kOrange(245, 128, 38);
@@ -22,8 +22,10 @@ private:
     std::unique_ptr<MonitorWidget> m_monitor;
     int m_random = 100;
 
-    // A window on screen with a fixed clock and random colour components.
-    MonitorWidget* open() {
+    // A window on screen with the given erase mode, a fixed clock and random colour
+    // components.
+    MonitorWidget* open(const char* erase = "NONE") {
+        QSettings().setValue(QStringLiteral("MonitorView/Erase"), QString::fromLatin1(erase));
         m_monitor = std::make_unique<MonitorWidget>();
         m_monitor->setClock([] { return QTime(12, 34, 56, 7); });
         m_monitor->setRandomComponent([this] { return m_random; });
@@ -43,18 +45,13 @@ private:
             QTest::touchEvent(m_monitor.get(), m_device).release(id, to, m_monitor.get());
         }
     }
-    static void setErase(const char* value) {
-        QSettings().setValue(QStringLiteral("MonitorView/Erase"), QString::fromLatin1(value));
-    }
     QStringList lines() const {
         return m_monitor->logText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
+        useTestSettings();
         m_device = QTest::createTouchDevice();
     }
     void cleanup() {
@@ -105,7 +102,6 @@ private slots:
     void coloursOfContacts() {
         QFETCH(int, contact);
         QFETCH(QColor, colour);
-        setErase("NONE");
         open();
         {
             QTest::QTouchEventSequence fingers = QTest::touchEvent(m_monitor.get(), m_device);
@@ -126,7 +122,6 @@ private slots:
 
     // A finger lifted frees its number for the next one.
     void contactNumbersAreReused() {
-        setErase("NONE");
         open();
         QTest::touchEvent(m_monitor.get(), m_device)
             .press(5, QPoint(300, 100), m_monitor.get())
@@ -152,7 +147,6 @@ private slots:
     void penWidthZeroIsDrawnTen() {
         QFETCH(int, width);
         QFETCH(int, drawnWidth);
-        setErase("NONE");
         QSettings().setValue(QStringLiteral("MonitorView/Penwidth"), width);
         open();
         stroke(0, QPoint(300, 200), QPoint(500, 200));
@@ -172,7 +166,6 @@ private slots:
     }
     void pressLeavesADot() {
         QFETCH(QString, cap);
-        setErase("NONE");
         QSettings().setValue(QStringLiteral("MonitorView/Cap"), cap);
         open();
         QTest::touchEvent(m_monitor.get(), m_device).press(0, QPoint(300, 200), m_monitor.get());
@@ -182,7 +175,6 @@ private slots:
     }
 
     void logLines() {
-        setErase("NONE");
         open();
         QTest::touchEvent(m_monitor.get(), m_device)
             .press(0, QPoint(300, 200), m_monitor.get())
@@ -211,7 +203,6 @@ private slots:
 
     // A touch on the log draws and logs like one on the drawing.
     void touchOnTheLogReachesTheDrawing() {
-        setErase("NONE");
         open();
         const QWidget* log = m_monitor->findChild<QTextEdit*>();
         QVERIFY(log && log->geometry().contains(QPoint(60, 60)));
@@ -231,7 +222,6 @@ private slots:
     void mouseMadeFromTouchIsIgnored() {
         QFETCH(int, source);
         QFETCH(bool, drawn);
-        setErase("NONE");
         open();
         const auto send = [this, source](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
             QMouseEvent event(type, at, at, m_monitor->mapToGlobal(at.toPoint()), Qt::LeftButton,
@@ -265,9 +255,8 @@ private slots:
         QFETCH(bool, firstLeft);
         QFETCH(bool, secondLeft);
         QFETCH(bool, leftAtNextTouch);
-        setErase(qPrintable(erase));
         QSettings().setValue(QStringLiteral("MonitorView/EraseSF"), eraseSF);
-        open();
+        open(qPrintable(erase));
         QTest::touchEvent(m_monitor.get(), m_device)
             .press(0, QPoint(300, 100), m_monitor.get())
             .press(1, QPoint(300, 300), m_monitor.get());
@@ -286,8 +275,7 @@ private slots:
     }
 
     void trailKeepsTheLatestPart() {
-        setErase("TRAIL");
-        open();
+        open("TRAIL");
         QTest::touchEvent(m_monitor.get(), m_device).press(0, QPoint(100, 300), m_monitor.get());
         for (int x = 110; x <= 500; x += 10) {
             QTest::touchEvent(m_monitor.get(), m_device).move(0, QPoint(x, 300), m_monitor.get());
@@ -304,7 +292,6 @@ private slots:
     }
     void saveWritesThePictureOrNothing() {
         QFETCH(QString, chosen);
-        setErase("NONE");
         open();
         stroke(0, QPoint(300, 200), QPoint(400, 200));
         QDir here;
@@ -326,7 +313,6 @@ private slots:
     }
 
     void eraseButtonClearsDrawingAndLog() {
-        setErase("NONE");
         open();
         stroke(0, QPoint(300, 200), QPoint(400, 200));
         m_monitor->findChild<QToolButton*>(QStringLiteral("buttonErase"))->click();
@@ -336,7 +322,6 @@ private slots:
 
     // Growing the window keeps the drawing; shrinking and growing again loses nothing.
     void resizeKeepsTheDrawing() {
-        setErase("NONE");
         open();
         stroke(0, QPoint(500, 400), QPoint(600, 400));
         m_monitor->resize(300, 300);

@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "sensitivity/OvEqualizerLines.h"
+#include "tests/support/TestSettings.h"
 
 namespace {
 QByteArray bytes(std::initializer_list<int> values) {
@@ -18,11 +19,7 @@ class tst_OvEqualizerLines : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftwareTest"));
-    }
+    void initTestCase() { useTestSettings(); }
 
     // Two frames are accumulated, the third evaluates them, and nothing more happens until
     // the statistics are cleared.

@@ -58,8 +58,6 @@ private slots:
         QCOMPARE(spy.count(), 2);
         QCOMPARE(spy.at(1).at(0).value<OvTargetProgress::ProgressState>(),
                  OvTargetProgress::Completed);
-        QCOMPARE(target.property("progressState").value<OvTargetProgress::ProgressState>(),
-                 OvTargetProgress::Completed);
     }
 
     void arcAndText() {

@@ -20,6 +20,7 @@
 #include "operations/SetOperations.h"
 #include "sim/VirtualController.h"
 #include "sim/VirtualHidApi.h"
+#include "TestSettings.h"
 
 // The simulated bus, keeping every output report the HID provider writes.
 class RecordingHidApi : public VirtualHidApi {
@@ -49,12 +50,7 @@ public:
     static constexpr int kFirstBlockField = 2;
     static constexpr int kBlockSize = 60;
 
-    static void useTestSettings() {
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvello"));
-        QCoreApplication::setApplicationName(QStringLiteral("tavirelConfigSoftware"));
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-    }
+    static void useTestSettings() { ::useTestSettings(); }
 
     static SimScenario quickScenario() {
         SimScenario scenario;

@@ -1,13 +1,20 @@
+#include <QToolButton>
 #include <QtTest>
 
 #include "protocol/FirmwareInformation.h"
 #include "app/FormDriver.h"
+#include "app/FormHome.h"
 #include "resources/AppResources.h"
 
-// The "Info" page: what a technician reads off to identify firmware, software, toolkit
-// and device.
-class tst_FormDriver : public QObject {
+// The home page, whose four tools each announce their choice, and the "Info" page: what
+// a technician reads off to identify firmware, software, toolkit and device.
+class tst_FormPages : public QObject {
     Q_OBJECT
+
+private:
+    static QToolButton* homeButton(FormHome& page, const char* name) {
+        return page.findChild<QToolButton*>(QString::fromLatin1(name));
+    }
 
 private slots:
     void initTestCase() { AppResources::initialize(); }
@@ -58,7 +65,28 @@ private slots:
         QCOMPARE(page.text().count(QLatin1Char('\n')), lines);
         QVERIFY(page.text().contains(QStringLiteral("Current version = 621 ")));
     }
+
+    void eachButtonEmitsOnlyItsSignal() {
+        FormHome page;
+        page.show();
+        QSignalSpy calibrate(&page, &FormHome::buttonCalibrate_pressed);
+        QSignalSpy output(&page, &FormHome::buttonOutput_pressed);
+        QSignalSpy troubleshooting(&page, &FormHome::buttonTroubleshooting_pressed);
+        QSignalSpy wizard(&page, &FormHome::signalOpenWizard);
+        QTest::mouseClick(homeButton(page, "buttonCalibrate"), Qt::LeftButton);
+        QCOMPARE(calibrate.count(), 1);
+        QCOMPARE(calibrate.at(0).at(0).toBool(), true);
+        QTest::mouseClick(homeButton(page, "buttonOutput"), Qt::LeftButton);
+        QTest::mouseClick(homeButton(page, "buttonTroubleshooting"), Qt::LeftButton);
+        QTest::mouseClick(homeButton(page, "buttonTroubleshooting"), Qt::LeftButton);
+        QTest::mouseClick(homeButton(page, "buttonWizard"), Qt::LeftButton);
+
+        QCOMPARE(calibrate.count(), 1);
+        QCOMPARE(output.count(), 1);
+        QCOMPARE(troubleshooting.count(), 2);
+        QCOMPARE(wizard.count(), 1);
+    }
 };
 
-QTEST_MAIN(tst_FormDriver)
-#include "tst_FormDriver.moc"
+QTEST_MAIN(tst_FormPages)
+#include "tst_FormPages.moc"
