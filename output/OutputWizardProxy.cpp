@@ -12,9 +12,6 @@
 namespace {
 // FormOutput's page of the wizard's radio buttons.
 constexpr int kWizardOutputStackIndex = 1;
-// Calibration outcomes the page tells apart: 0..4, 3 a failed run.
-constexpr int kCalibrationFailed = 3;
-constexpr int kCalibrationNoTouch = 4;
 
 QString richText(const QString& body) {
     return QStringLiteral("<html><head/><body><p>%1</p></body></html>").arg(body);
@@ -74,13 +71,13 @@ void OutputWizardProxy::finishClicked() {
         connect(m_operations, &SetOperations::signal_finishedSavingParameters, this,
                 &OutputWizardProxy::signalFinishedSavingParameters, Qt::UniqueConnection);
     }
-    if (m_calibrationResult == kCalibrationFailed) {
+    if (m_calibrationResult == DesiredState::kCalibFailed) {
         emit signalShowSensThresEditor();
     }
 }
 
 void OutputWizardProxy::slotOutputFinished(int OutputResult) {
-    if (OutputResult < 0 || OutputResult > kCalibrationNoTouch) {
+    if (OutputResult < 0 || OutputResult > DesiredState::kCalibNoTouch) {
         TLOG_WARNING(QStringLiteral("Output page: no calibration outcome (%1).").arg(OutputResult));
         return;
     }

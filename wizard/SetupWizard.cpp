@@ -23,11 +23,6 @@
 namespace {
 constexpr int kDefaultWidth = 618;
 constexpr int kDefaultHeight = 468;
-// Result the calibration window reports when the installer cancelled it.
-constexpr int kCalibrationCancelled = 2;
-// A failed calibration (noisy signal): Finish leads to the graph.
-constexpr int kCalibrationFailed = 3;
-constexpr int kCalibrationNoTouch = 4;
 const QString kTroubleshootGraphText = QStringLiteral("Troubleshoot Graph");
 const QString kTouchTestText = QStringLiteral("Touch Test");
 }  // namespace
@@ -99,7 +94,7 @@ void SetupWizard::createAndAddCalibrationProxy() {
     // and lets Finish lead to the graph; no page carries the failed-step id.
     m_calibration->setNextIdCalibrationFailed(OutputPage);
     setPage(CalibrationPage, m_calibration);
-    m_calibResult = kCalibrationCancelled;
+    m_calibResult = DesiredState::kCalibCancelled;
 }
 
 void SetupWizard::createAndAddOutputProxy() {
@@ -138,7 +133,7 @@ void SetupWizard::showEvent(QShowEvent* event) {
 
 void SetupWizard::closeEvent(QCloseEvent* event) {
     if (m_graphRequested && !m_closeHandled) {
-        if (m_calibResult == kCalibrationFailed) {
+        if (m_calibResult == DesiredState::kCalibFailed) {
             emit signalShowSensThresEditor();
         }
         m_closeHandled = true;
@@ -154,7 +149,7 @@ void SetupWizard::SetCalibrationResult(int Value) {
         return;
     }
     // A result outside 0..4 is no outcome: the page stays, Cancel still leaves.
-    if (Value < 0 || Value > kCalibrationNoTouch) {
+    if (Value < 0 || Value > DesiredState::kCalibNoTouch) {
         TLOG_WARNING(QStringLiteral("Wizard: no calibration outcome (%1).").arg(Value));
         return;
     }
@@ -164,7 +159,7 @@ void SetupWizard::SetCalibrationResult(int Value) {
 }
 
 void SetupWizard::displayMonitorButton(int result) {
-    const bool calibrated = result >= 0 && result < kCalibrationCancelled;
+    const bool calibrated = result >= 0 && result < DesiredState::kCalibCancelled;
     if (calibrated) {
         setOption(HaveCustomButton3, true);
         setButtonText(CustomButton3, kTouchTestText);

@@ -2,6 +2,8 @@
 
 #include <QWizard>
 
+#include "operations/DesiredState.h"
+
 class AutoSensWizardProxy;
 class CalibrationWizardProxy;
 class DeviceEventDispatcher;
@@ -27,7 +29,7 @@ public:
         FailedStepId = 1002,
     };
     // Result of a calibration that has not been reported yet.
-    static constexpr int kNoCalibrationResult = 5;
+    static constexpr int kNoCalibrationResult = DesiredState::kCalibNoneReported;
 
     SetupWizard(DeviceEventDispatcher* dispatcher, SetOperations* operations,
                 QWidget* parent = nullptr);
