@@ -41,10 +41,10 @@
 #include "sensitivity/FormSensThreshEditor.h"
 #include "troubleshoot/GLtexturewidget.h"
 #include "resources/AppResources.h"
+#include "SimLink.h"
 
 namespace {
 constexpr int kReceivePollMs = 1;
-constexpr int kConnectAttempts = 3;
 constexpr int kFirstBlockMs = 500;
 
 long residentKb() {
@@ -159,17 +159,9 @@ int runReplay(double minutes, int intervalMs) {
 }
 
 int runScan(int seconds) {
-    VirtualController board;
-    auto api = std::make_shared<VirtualHidApi>(&board);
-    HidApiIoDataProvider provider(api);
-    DeviceEventDispatcher dispatcher;
-    dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
-    dispatcher.registerDeviceIoDataProvider(&provider);
-    dispatcher.setDeviceIoDataProvider(provider.name());
-    for (int attempt = 0; attempt < kConnectAttempts && !provider.isOpen(); ++attempt) {
-        dispatcher.firstConnection();
-    }
-    if (!provider.isOpen()) {
+    SimLink link;
+    DeviceEventDispatcher& dispatcher = link.dispatcher;
+    if (!link.connect()) {
         std::fprintf(stderr, "no virtual controller\n");
         return 1;
     }
@@ -214,16 +206,9 @@ int runScan(int seconds) {
 int savePicture(const QString& png, bool scanTab, int afterMs) {
     SimScenario scenario;
     SimScenario::parseTouches(QStringLiteral("300:1500:2200"), &scenario.touches, nullptr);
-    VirtualController board(scenario);
-    auto api = std::make_shared<VirtualHidApi>(&board);
-    HidApiIoDataProvider provider(api);
-    DeviceEventDispatcher dispatcher;
-    dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
-    dispatcher.registerDeviceIoDataProvider(&provider);
-    dispatcher.setDeviceIoDataProvider(provider.name());
-    for (int attempt = 0; attempt < kConnectAttempts && !provider.isOpen(); ++attempt) {
-        dispatcher.firstConnection();
-    }
+    SimLink link(scenario);
+    DeviceEventDispatcher& dispatcher = link.dispatcher;
+    link.connect();
     SetOperations operations(&dispatcher);
     // Opened as the main window opens it: once the controller has sent its block.
     dispatcher.queueCommand(CommandFactory::getParams());

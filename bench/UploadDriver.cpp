@@ -32,11 +32,11 @@
 #include "firmware/FirmwareUploader.h"
 #include "firmware/FormFirmwareUpdate.h"
 #include "resources/AppResources.h"
+#include "SimLink.h"
 
 namespace {
 constexpr int kItemLength = 16;
 constexpr quint32 kVersion = 0x620;
-constexpr int kConnectAttempts = 3;
 constexpr int kStateWaitMs = 5000;
 constexpr int kCheckMs = 50;
 
@@ -61,26 +61,6 @@ QByteArray generatedFile(int items) {
            word(checksum) + "\n" + body;
 }
 
-struct Link {
-    explicit Link(const SimScenario& scenario)
-        : board(scenario), provider(std::make_shared<VirtualHidApi>(&board)) {
-        dispatcher.registerDeviceKind(new PomelarKind(dispatcher.deviceBridge()));
-        dispatcher.registerDeviceIoDataProvider(&provider);
-        dispatcher.setDeviceIoDataProvider(provider.name());
-    }
-    ~Link() { dispatcher.StopCommunication(); }
-    bool connect() {
-        for (int attempt = 0; attempt < kConnectAttempts && !provider.isOpen(); ++attempt) {
-            dispatcher.firstConnection();
-        }
-        return provider.isOpen();
-    }
-
-    VirtualController board;
-    HidApiIoDataProvider provider;
-    DeviceEventDispatcher dispatcher;
-};
-
 // Runs the event loop, as the tool does, until done() holds or ms have passed.
 bool waitFor(const std::function<bool()>& done, int ms) {
     QEventLoop loop;
@@ -98,7 +78,7 @@ bool waitFor(const std::function<bool()>& done, int ms) {
     return done();
 }
 
-int measure(Link& link, const QString& file, int items, int latency, int level) {
+int measure(SimLink& link, const QString& file, int items, int latency, int level) {
     FirmwareUploader uploader(&link.dispatcher);
     uploader.start();
     if (!waitFor([&] { return !uploader.isBusy(); }, kStateWaitMs)) {
@@ -140,7 +120,7 @@ int measure(Link& link, const QString& file, int items, int latency, int level) 
     return 0;
 }
 
-int screenshot(Link& link, const QString& file, const QString& png, int atPercent) {
+int screenshot(SimLink& link, const QString& file, const QString& png, int atPercent) {
     FirmwareInformation::instance().setSplitType(4040);
     auto* dialog = new FormFirmwareUpdate(&link.dispatcher, nullptr);
     dialog->setFileDialog(
@@ -191,7 +171,7 @@ int main(int argc, char* argv[]) {
     scenario.latencyMs = latency;
     scenario.rebootMs = 200;
     scenario.edgeIntervalMs = 0;
-    Link link(scenario);
+    SimLink link(scenario);
     if (!link.connect()) {
         std::fprintf(stderr, "no virtual controller\n");
         return 1;
